@@ -1,0 +1,118 @@
+#include "cli/load_options.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "engine/date_time.h"
+#include "engine/errors.h"
+#include "engine/log_files.h"
+#include "engine/text_file.h"
+#include "shell/data_folder.h"
+
+namespace vestrel::cli {
+
+namespace {
+
+bool HasWildcards(const std::string& path) {
+    return path.find_first_of("*?") != std::string::npos;
+}
+
+double ParseDayOption(const std::string& text, const char* option) {
+    int year = 0, month = 0, day = 0;
+    char extra = 0;
+    double date = 0;
+    if (text.empty()) return 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &extra) != 3 ||
+        !TryEncodeDate(year, month, day, date))
+        throw EVestrelError(std::string("Invalid date for ") + option + ": \"" + text +
+                            "\" (expected YYYY-MM-DD)");
+    return date;
+}
+
+std::string ReadTargets(const std::string& fileName) {
+    if (fileName.empty()) return {};
+    std::string text;
+    for (const std::string& line : ReadTextFileLines(fileName)) text += line + "\n";
+    return text;
+}
+
+// A named file that does not exist is an error; a wildcard that matches nothing adds nothing,
+// as in a report's file list.
+std::string MissingFileError(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return FileOpenErrorText(path, errno);
+    if (S_ISDIR(info.st_mode)) return FileOpenErrorText(path, EISDIR);
+    return {};
+}
+
+}  // namespace
+
+void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
+    command.add_option("--data-dir", options.DataDir,
+                       "Data folder (reference lists, DNS cache, expanded logs)");
+    command.add_option("--domain", options.Domain, "The site's own domain");
+    command
+        .add_option("--default-page", options.DefaultPage, "Page that a request for / stands for")
+        ->capture_default_str();
+    command
+        .add_option("--timezone", options.TimeZone,
+                    "0 time from files, -100 zone offset from files, -12..12 hours to add")
+        ->capture_default_str()
+        ->check([](const std::string& text) -> std::string {
+            const int value = std::atoi(text.c_str());
+            return value == -100 || (value >= -12 && value <= 12)
+                       ? std::string()
+                       : "--timezone must be 0, -100 or -12..12, not " + text;
+        });
+    command.add_option("--targets", options.TargetsFile, "File with one target page per line");
+    command
+        .add_option("--date-selection", options.DateSelection,
+                    "0 all, 1 --from/--to, 2 --last-hours, 3 --last-days")
+        ->check(CLI::Range(0, 3))
+        ->capture_default_str();
+    command.add_option("--from", options.From, "First day to keep (YYYY-MM-DD)");
+    command.add_option("--to", options.To, "Last day to keep (YYYY-MM-DD)");
+    command.add_option("--last-hours", options.LastHours, "Hours before the latest hit to keep");
+    command.add_option("--last-days", options.LastDays, "Days before the latest hit to keep");
+    command.add_option("FILE", options.Files, "Log files; each may hold the wildcards * and ?")
+        ->required();
+}
+
+TLoadResult RunLoad(const TLoadOptions& options) {
+    TLoadResult result;
+    const std::string dataFolder = ResolveDataFolder(options.DataDir);
+    result.Analyzer = std::make_unique<TLogAnalyzer>(dataFolder, ReadTargets(options.TargetsFile));
+    TLogAnalyzer& analyzer = *result.Analyzer;
+    analyzer.OwnDomain = options.Domain;
+    analyzer.DefaultPage = options.DefaultPage;
+    analyzer.TimeZone = options.TimeZone;
+    analyzer.ReportDateSelection = {
+        static_cast<uint8_t>(options.DateSelection), ParseDayOption(options.From, "--from"),
+        ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};
+
+    TLogFileDataParam files;
+    for (const std::string& path : options.Files) {
+        const size_t before = files.size();
+        try {
+            FillLogFileData({"1" + path}, files);
+        } catch (const EVestrelError& error) {
+            result.Error = error.what();
+        }
+        if (result.Error.empty() && files.size() == before && !HasWildcards(path))
+            result.Error = MissingFileError(path);
+        if (!result.Error.empty()) {
+            files.resize(before);
+            break;
+        }
+    }
+    TLoadObserver quiet;
+    try {
+        result.LoadTimeMs = LoadLogFiles(analyzer, files, quiet);
+    } catch (const EVestrelError& error) {
+        result.Error = error.what();
+    }
+    return result;
+}
+
+}  // namespace vestrel::cli

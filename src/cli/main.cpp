@@ -1,0 +1,39 @@
+// vestrel-cli: the headless front end over the analysis engine.
+#include <cstdio>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/load_commands.h"
+#include "cli/load_options.h"
+#include "engine/errors.h"
+
+int main(int argc, char** argv) {
+    using namespace vestrel::cli;
+    CLI::App app{"Vestrel: web-server access log analyser (headless front end)", "vestrel-cli"};
+    app.require_subcommand(1);
+
+    TLoadOptions loadOptions;
+    CLI::App* load = app.add_subcommand("load", "Load log files and print the totals as Key=Value");
+    AddLoadOptions(*load, loadOptions);
+
+    TLoadOptions dumpOptions;
+    long dumpLimit = -1;
+    CLI::App* dump = app.add_subcommand(
+        "dump", "Load log files and print every stored hit as one tab-separated line");
+    AddLoadOptions(*dump, dumpOptions);
+    dump->add_option("--limit", dumpLimit, "Print at most this many hits");
+
+    CLI11_PARSE(app, argc, argv);
+    try {
+        if (*load) return RunLoadCommand(loadOptions);
+        if (*dump) return RunDumpCommand(dumpOptions, dumpLimit);
+    } catch (const vestrel::EVestrelError& error) {
+        std::fprintf(stderr, "vestrel-cli: %s\n", error.what());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vestrel-cli: out of memory\n");
+        return 1;
+    }
+    return 0;
+}

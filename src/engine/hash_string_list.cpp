@@ -1,0 +1,175 @@
+#include "engine/hash_string_list.h"
+
+#include <cstring>
+
+#include "engine/text_util.h"
+
+namespace vestrel {
+
+namespace {
+
+constexpr size_t kChunkSize = 1 << 20;
+constexpr size_t kInitialIndex = 1024;
+
+inline uint64_t Load64(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+inline uint64_t Mix(uint64_t a, uint64_t b) {
+    const __uint128_t r = static_cast<__uint128_t>(a) * b;
+    return static_cast<uint64_t>(r) ^ static_cast<uint64_t>(r >> 64);
+}
+
+}  // namespace
+
+uint64_t IndexHash(std::string_view text) {
+    constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull;
+    const char* p = text.data();
+    size_t n = text.size();
+    uint64_t h = k0 ^ n;
+    while (n >= 8) {
+        h = Mix(h ^ Load64(p), k1);
+        p += 8;
+        n -= 8;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, p, n);
+    return Mix(h ^ tail, k1 ^ n) | 1;  // never 0, so a hash can tell a filled cell
+}
+
+THashStringList::THashStringList(int bucketCount)
+    : slots_(bucketCount > 0 ? bucketCount : 1), index_(kInitialIndex) {}
+
+const char* THashStringList::StoreText(std::string_view text) {
+    if (text.size() > kChunkSize / 4) {
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+        std::memcpy(chunks_.back().get(), text.data(), text.size());
+        return chunks_.back().get();
+    }
+    if (text.size() > chunkFree_) {
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
+        chunkPos_ = chunks_.back().get();
+        chunkFree_ = kChunkSize;
+    }
+    char* out = chunkPos_;
+    std::memcpy(out, text.data(), text.size());
+    chunkPos_ += text.size();
+    chunkFree_ -= text.size();
+    return out;
+}
+
+const THashStringList::TEntry& THashStringList::EntryOf(int32_t key) const {
+    return key > 0 ? slots_[key] : overflow_[~key];
+}
+
+THashStringList::TEntry& THashStringList::EntryOf(int32_t key) {
+    return key > 0 ? slots_[key] : overflow_[~key];
+}
+
+size_t THashStringList::FindCell(std::string_view text, uint64_t hash) const {
+    const size_t mask = index_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const TIndexCell& cell = index_[i];
+        if (cell.Key == 0) return i;
+        if (cell.Hash == hash && EntryOf(cell.Key).View() == text) return i;
+    }
+}
+
+void THashStringList::GrowIndex() {
+    std::vector<TIndexCell> old(index_.size() * 2);
+    old.swap(index_);
+    const size_t mask = index_.size() - 1;
+    for (const TIndexCell& cell : old) {
+        if (cell.Key == 0) continue;
+        size_t i = cell.Hash & mask;
+        while (index_[i].Key != 0) i = (i + 1) & mask;
+        index_[i] = cell;
+    }
+}
+
+void THashStringList::IndexInsert(int32_t key, uint64_t hash) {
+    if ((indexUsed_ + 1) * 4 > index_.size() * 3) GrowIndex();
+    const size_t i = FindCell(EntryOf(key).View(), hash);
+    if (index_[i].Key != 0) return;  // an earlier key already answers for this text
+    index_[i] = {hash, key};
+    ++indexUsed_;
+}
+
+void THashStringList::IndexErase(std::string_view text, int32_t key) {
+    const size_t mask = index_.size() - 1;
+    size_t i = FindCell(text, IndexHash(text));
+    if (index_[i].Key != key) return;
+    // Backward-shift deletion keeps every probe chain unbroken.
+    for (size_t j = (i + 1) & mask; index_[j].Key != 0; j = (j + 1) & mask) {
+        const size_t home = index_[j].Hash & mask;
+        if (((j - home) & mask) >= ((j - i) & mask)) {
+            index_[i] = index_[j];
+            i = j;
+        }
+    }
+    index_[i] = {};
+    --indexUsed_;
+}
+
+int32_t THashStringList::Add(std::string_view text) {
+    if (text.empty()) return 0;
+    const uint64_t hash = IndexHash(text);
+    const size_t cell = FindCell(text, hash);
+    if (index_[cell].Key != 0) return index_[cell].Key;
+
+    const int32_t bucket = static_cast<int32_t>(StrHash(text) % slots_.size());
+    int32_t key;
+    if (bucket != 0 && !slots_[bucket].Used()) {
+        slots_[bucket] = {StoreText(text), static_cast<uint32_t>(text.size()), bucket};
+        key = bucket;
+    } else {
+        overflow_.push_back({StoreText(text), static_cast<uint32_t>(text.size()), bucket});
+        key = ~static_cast<int32_t>(overflow_.size() - 1);
+    }
+    ++count_;
+    IndexInsert(key, hash);
+    return key;
+}
+
+std::string_view THashStringList::Get(int32_t key) const {
+    if (key == 0) return {};
+    if (key > 0) return static_cast<size_t>(key) < slots_.size() ? slots_[key].View() : "";
+    const size_t i = ~key;
+    return i < overflow_.size() ? overflow_[i].View() : "";
+}
+
+// A renamed entry is found again only where a bucket scan would find it: under the bucket it
+// was filed in, when the new text hashes to that same bucket.
+bool THashStringList::Findable(const TEntry& entry, std::string_view text) const {
+    return static_cast<int32_t>(StrHash(text) % slots_.size()) == entry.Bucket;
+}
+
+void THashStringList::Put(int32_t key, std::string_view text) {
+    if (key == 0) return;
+    if (key > 0 ? static_cast<size_t>(key) >= slots_.size()
+                : static_cast<size_t>(~key) >= overflow_.size())
+        return;
+    TEntry& entry = EntryOf(key);
+    if (entry.Used()) IndexErase(entry.View(), key);
+    entry.Text = StoreText(text.empty() ? std::string_view("", 0) : text);
+    if (entry.Text == nullptr) entry.Text = "";
+    entry.Length = static_cast<uint32_t>(text.size());
+    if (key > 0) entry.Bucket = key;
+    if (!text.empty() && Findable(entry, text)) IndexInsert(key, IndexHash(text));
+}
+
+void THashStringList::Clear() {
+    for (TEntry& slot : slots_) slot = {};
+    overflow_.clear();
+    overflow_.shrink_to_fit();
+    index_.assign(kInitialIndex, {});
+    indexUsed_ = 0;
+    count_ = 0;
+    chunks_.clear();
+    chunkFree_ = 0;
+    chunkPos_ = nullptr;
+}
+
+}  // namespace vestrel

@@ -1,0 +1,64 @@
+// String interning with integer keys. Key k > 0 is bucket slot k, key k < 0 is overflow entry -k-1,
+// key 0 is the empty text. A text whose StrHash bucket is free takes that slot; later texts of the
+// same bucket (and every text of bucket 0, whose number is the empty text's key) go to the overflow
+// list. An index beside the buckets finds every text in constant time, with the same keys a plain
+// bucket-then-overflow scan would give.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace vestrel {
+
+class THashStringList {
+  public:
+    explicit THashStringList(int bucketCount);
+    THashStringList(const THashStringList&) = delete;
+    THashStringList& operator=(const THashStringList&) = delete;
+
+    int32_t Add(std::string_view text);
+    std::string_view Get(int32_t key) const;
+    void Put(int32_t key, std::string_view text);
+    void Clear();
+
+    int BucketCount() const { return static_cast<int>(slots_.size()); }
+    size_t Count() const { return count_; }
+
+  private:
+    struct TEntry {
+        const char* Text = nullptr;
+        uint32_t Length = 0;
+        int32_t Bucket = 0;  // the bucket the entry was filed under
+        bool Used() const { return Text != nullptr; }
+        std::string_view View() const { return {Text, Length}; }
+    };
+    struct TIndexCell {
+        uint64_t Hash = 0;
+        int32_t Key = 0;  // 0 = empty cell
+    };
+
+    const char* StoreText(std::string_view text);
+    const TEntry& EntryOf(int32_t key) const;
+    TEntry& EntryOf(int32_t key);
+    size_t FindCell(std::string_view text, uint64_t hash) const;
+    void IndexInsert(int32_t key, uint64_t hash);
+    void IndexErase(std::string_view text, int32_t key);
+    void GrowIndex();
+    bool Findable(const TEntry& entry, std::string_view text) const;
+
+    std::vector<TEntry> slots_;
+    std::vector<TEntry> overflow_;
+    std::vector<TIndexCell> index_;
+    size_t indexUsed_ = 0;
+    size_t count_ = 0;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    size_t chunkFree_ = 0;
+    char* chunkPos_ = nullptr;
+};
+
+// Fast 64-bit hash used only by the in-memory indexes (never stored, never shown).
+uint64_t IndexHash(std::string_view text);
+
+}  // namespace vestrel

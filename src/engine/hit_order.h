@@ -1,0 +1,23 @@
+// Orderings of the hit store.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "engine/log_hit.h"
+
+namespace vestrel {
+
+// Orders hits by Uid, then Time, then their present order, in place and in linear time for the
+// Uid pass (every Uid must be below `userCount`).
+void OrderByVisitorAndTime(TLogHit* hits, size_t count, int32_t userCount);
+
+// Three-way comparison of two hits by one field: negative, 0 or positive.
+using THitCompare = std::function<int(const TLogHit&, const TLogHit&)>;
+
+// Quicksort of hits[first..last] with the middle element as pivot (Hoare partition: recurse on
+// the left part, loop on the right part). Equal keys keep no particular order.
+void QuickSortHits(TLogHit* hits, int first, int last, const THitCompare& compare);
+
+}  // namespace vestrel

@@ -1,0 +1,172 @@
+#include "engine/line_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/errors.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vestrel {
+
+namespace {
+
+constexpr size_t kBufferSize = 1 << 20;
+static_assert(kBufferSize > kMaxLineLength);
+
+}  // namespace
+
+const char* FindLineBreak(const char* begin, const char* end) {
+    const char* p = begin;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
+        if (mask != 0) return p + __builtin_ctz(mask);
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\n' || *p == '\r') return p;
+    return end;
+}
+
+TLineSource::TLineSource(const std::string& fileName) {
+    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd_);
+        throw EVestrelError(FileOpenErrorText(fileName, error));
+    }
+    size_ = static_cast<uint64_t>(info.st_size);
+    buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+}
+
+TLineSource::~TLineSource() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TLineSource::Rewind() {
+    ::lseek(fd_, 0, SEEK_SET);
+    fileOffset_ = 0;
+    pos_ = end_ = 0;
+    pendingCR_ = skipping_ = eof_ = false;
+}
+
+bool TLineSource::Fill() {
+    if (pos_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    while (end_ < kBufferSize) {
+        const ssize_t got = ::read(fd_, buffer_.get() + end_, kBufferSize - end_);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            eof_ = true;  // a read error ends the file like its end does
+            return false;
+        }
+        end_ += static_cast<size_t>(got);
+        fileOffset_ += static_cast<uint64_t>(got);
+        return true;
+    }
+    return true;
+}
+
+// After a CR, one directly following LF belongs to the same break.
+void TLineSource::ConsumeBreak(const char* brk) {
+    pos_ = static_cast<size_t>(brk - buffer_.get()) + 1;
+    if (*brk != '\r') return;
+    if (pos_ < end_) {
+        if (buffer_[pos_] == '\n') ++pos_;
+    } else {
+        pendingCR_ = true;
+    }
+}
+
+bool TLineSource::SkipRestOfLine() {
+    for (;;) {
+        const char* begin = buffer_.get() + pos_;
+        const char* end = buffer_.get() + end_;
+        const char* brk = FindLineBreak(begin, end);
+        if (brk != end) {
+            ConsumeBreak(brk);
+            skipping_ = false;
+            return true;
+        }
+        pos_ = end_;
+        if (eof_ || !Fill()) {
+            skipping_ = false;
+            return false;
+        }
+    }
+}
+
+bool TLineSource::Next(std::string_view& line) {
+    if (skipping_ && !SkipRestOfLine()) return false;
+    for (;;) {
+        if (pendingCR_ && (pos_ < end_ || (!eof_ && Fill()))) {
+            if (buffer_[pos_] == '\n') ++pos_;
+            pendingCR_ = false;
+        }
+        const char* begin = buffer_.get() + pos_;
+        const char* end = buffer_.get() + end_;
+        const char* brk = FindLineBreak(begin, end);
+        if (brk != end) {
+            const size_t length = static_cast<size_t>(brk - begin);
+            line = {begin, length < kMaxLineLength ? length : kMaxLineLength};
+            ConsumeBreak(brk);
+            return true;
+        }
+        const size_t rest = static_cast<size_t>(end - begin);
+        if (rest >= kMaxLineLength) {
+            line = {begin, kMaxLineLength};
+            pos_ = end_;
+            skipping_ = true;
+            return true;
+        }
+        if (eof_ || !Fill()) {
+            if (end_ == pos_) return false;
+            line = {buffer_.get() + pos_, end_ - pos_};
+            pos_ = end_;
+            return true;
+        }
+    }
+}
+
+std::string TLineSource::ReadAt(uint64_t offset, size_t count) const {
+    std::string bytes(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+std::string TLineSource::ReadHead(size_t count) const {
+    return ReadAt(0, static_cast<size_t>(size_ < count ? size_ : count));
+}
+
+std::string TLineSource::ReadTail(size_t count) const {
+    const uint64_t start = size_ > count ? size_ - count : 0;
+    return ReadAt(start, static_cast<size_t>(size_ - start));
+}
+
+}  // namespace vestrel

@@ -1,0 +1,132 @@
+// The analysis engine of one opened report: reads log files line by line into the hit store,
+// keeps the totals, forms visitors with the 30-minute idle rule and orders the hits by visitor.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/dns_cache.h"
+#include "engine/hash_string_list.h"
+#include "engine/hit_store.h"
+#include "engine/line_reader.h"
+#include "engine/locale_info.h"
+#include "engine/log_filter.h"
+#include "engine/log_hit.h"
+#include "engine/log_time.h"
+#include "engine/reference_lists.h"
+#include "engine/visitor_rule.h"
+#include "engine/w3c_log.h"
+
+namespace vestrel {
+
+// Receives the loading progress of one file: position 0..25 of 25 steps.
+class TProgressIndicator {
+  public:
+    virtual ~TProgressIndicator() = default;
+    virtual void SetMax(int max) = 0;
+    virtual void SetPosition(int position) = 0;
+};
+
+// The report's date selection: 0 all, 1 from/to dates, 2 last N hours, 3 last N days.
+struct TDateSelectionSettings {
+    uint8_t DateSelection = 0;
+    double FromDate = 0;
+    double ToDate = 0;
+    int32_t LastHoures = 0;
+    int32_t LastDays = 0;
+};
+
+struct TRequestData {
+    std::string Path;
+    int32_t Hash;
+    int32_t Count;
+};
+using TRequestDataArray = std::vector<TRequestData>;
+
+// "GET " and the like followed by the path, as the log-data view shows a request.
+std::string MethodAndPath(uint8_t method, std::string_view path);
+
+class TLogAnalyzer : public TReferenceLists {
+  public:
+    // `dataFolder` ends with "/"; `targetsText` is the report's Targets field.
+    explicit TLogAnalyzer(std::string dataFolder, std::string_view targetsText = {});
+    TLogAnalyzer(const TLogAnalyzer&) = delete;
+    TLogAnalyzer& operator=(const TLogAnalyzer&) = delete;
+
+    void Reset();
+    // Loads one file in format 0, 2 or 3; raises EVestrelError when it cannot be opened.
+    bool LoadLogFile(const std::string& fileName, int format);
+    void GroupByUser();
+    void Cancel();
+    void SetProgressIndicator(TProgressIndicator* indicator) { progress_.store(indicator); }
+    TProgressIndicator* ProgressIndicator() const { return progress_.load(); }
+
+    // Fills the free slot at HitCount from a common-log line; false = rejected.
+    bool ParseLine(const char* line, size_t length);
+    double ParseLogTime(std::string_view text) const;
+
+    void SortHits(int first, int last, THitSortKey key);
+    std::string HitFieldText(int column, int hitIndex) const;
+    TRequestDataArray BuildRequestData() const;
+    void SetHostName(int hitIndex, std::string_view name);
+    int FindTarget(int hitIndex) const;
+    bool IsOwnSite(std::string_view referrer) const;
+
+    // Texts of a hit's keyed fields.
+    std::string_view HostText(const TLogHit& hit) const { return Hosts.Get(hit.HostKey); }
+    std::string_view UserText(const TLogHit& hit) const { return Users.Get(hit.UserKey); }
+    std::string_view UrlText(const TLogHit& hit) const { return Urls.Get(hit.UrlKey); }
+    std::string_view ReferrerText(const TLogHit& hit) const {
+        return Referrers.Get(hit.ReferrerKey);
+    }
+    std::string_view AgentText(const TLogHit& hit) const { return Agents.Get(hit.AgentKey); }
+
+    THitStore Hits;
+    int32_t HitCount = 0;
+    int32_t UserCount = 0;
+    THashStringList Hosts{8000}, Urls{500}, Referrers{2000}, Users{25}, Agents{1000};
+    double FirstHit = 100000.0;
+    double LastHit = 0;
+    double TotalBytes = 0;
+    int32_t CachedHits = 0;
+    int32_t IncompleteHits = 0;
+    int32_t FailedHits = 0;
+    TVisitorRule ActiveUsers;
+    TDNSCache DNSCache;
+
+    std::string DataFolder;
+    std::string OwnDomain;
+    std::string DefaultPage = "index.htm";
+    int32_t TimeZone = kTimeZoneFromFiles;
+    std::atomic<bool> Cancelled{false};
+    const TLocaleInfo* Locale = &TLocaleInfo::Iso();
+
+    // Set by the report opening before the files are read.
+    TDateSelectionSettings ReportDateSelection;
+    std::vector<TFilterData> ReportFilters;  // the report's enabled filters, in table order
+
+    // The active date selection of the file being read.
+    uint8_t DateSelection = 0;
+    double FromDay = 0, ToDay = 0, Since = 0;
+
+  private:
+    void StoreHit();
+    bool ParseRequest(std::string_view request, TLogHit& hit);
+    bool PassesDateSelection(double time) const;
+    bool PassesFilters(const std::vector<TFilterData>& filters) const;
+    void ArmDateSelection(TLineSource& source, int format, const TW3CColumns& columns);
+    void LoadLines(TLineSource& source, int format, const TW3CColumns& columns,
+                   const std::vector<TFilterData>& filters);
+    bool ParseRebuiltOrPlain(std::string_view line, int format, const TW3CColumns& columns);
+
+    std::atomic<TProgressIndicator*> progress_{nullptr};
+    double biasDays_ = 0;  // this computer's standard bias, in days
+    bool excludeActive_ = false;
+    std::string rebuilt_;   // reused buffer for rebuilt W3C lines
+    std::string rootPath_;  // reused buffer for "/" + DefaultPage
+};
+
+}  // namespace vestrel

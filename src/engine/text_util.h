@@ -1,0 +1,33 @@
+// The byte-text helpers shared by every hashed lookup and containment test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vestrel {
+
+// 16-bit rotate-left-5 and exclusive-or hash of a text.
+inline uint16_t StrHash(std::string_view text) {
+    uint16_t h = 0;
+    for (unsigned char b : text) {
+        h = static_cast<uint16_t>((h << 5) | (h >> 11));
+        h = static_cast<uint16_t>((h & 0xFF00) | ((h & 0xFF) ^ b));
+    }
+    return h;
+}
+
+// 1-based position of pattern in text when text is longer than pattern and pattern is not empty;
+// otherwise 1 when the two are equal and -1 when not.
+int SubStrPos(std::string_view pattern, std::string_view text);
+
+inline bool Contains(std::string_view text, std::string_view pattern) {
+    return SubStrPos(pattern, text) > 0;
+}
+
+std::string LowerAscii(std::string_view text);
+std::string UpperAscii(std::string_view text);
+// Removes blanks and control characters (bytes up to space) at both ends.
+std::string_view Trim(std::string_view text);
+
+}  // namespace vestrel
