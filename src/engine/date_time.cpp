@@ -8,7 +8,7 @@ namespace vestrel {
 namespace {
 
 // Days from 0001-01-01 to 1899-12-30 in the proleptic Gregorian calendar.
-constexpr int64_t kEpochOrdinal = 693594;
+constexpr int64_t kEpochOrdinal = 693593;
 
 int64_t DaysBeforeYear(int year) {
     const int64_t y = year - 1;
