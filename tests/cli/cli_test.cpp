@@ -1,0 +1,178 @@
+// vestrel-cli end to end: the binary is run on files written here and on the public samples.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "vestrel-cli-XXXXXX";
+        dir_ = mkdtemp(pattern.data());
+        dir_ += "/";
+        fs::create_directories(dir_ + "data");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ + name, std::ios::binary) << content;
+        return dir_ + name;
+    }
+
+    TRun Run(const std::string& arguments) {
+        const std::string command =
+            std::string(VESTREL_CLI) + " " + arguments + " 2>" + dir_ + "stderr.txt";
+        TRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        std::array<char, 4096> chunk{};
+        size_t got;
+        while ((got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+            run.Out.append(chunk.data(), got);
+        run.Status = WEXITSTATUS(pclose(pipe));
+        std::ifstream err(dir_ + "stderr.txt");
+        run.Err.assign(std::istreambuf_iterator<char>(err), {});
+        return run;
+    }
+
+    TRun Load(const std::string& arguments) {
+        return Run("load --data-dir " + dir_ + "data --timezone 0 " + arguments);
+    }
+
+    static std::map<std::string, std::string> Totals(const std::string& out) {
+        std::map<std::string, std::string> totals;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t eq = line.find('=');
+            if (eq != std::string::npos) totals[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        return totals;
+    }
+
+    std::string dir_;
+};
+
+const char* const kTwoLines =
+    "1.2.3.4 - bob [10/Oct/2000:13:55:36 -0700] \"GET /a.html HTTP/1.0\" 200 2326 \"-\" \"A\"\n"
+    "1.2.3.4 - bob [10/Oct/2000:14:00:00 -0700] \"GET /b.gif HTTP/1.1\" 304 - \"-\" \"A\"\n";
+
+TEST_F(CliTest, LoadPrintsEveryTotal) {
+    const TRun run = Load(Write("a.log", kTwoLines));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    auto totals = Totals(run.Out);
+    EXPECT_EQ(totals["Hits"], "2");
+    EXPECT_EQ(totals["Users"], "1");
+    EXPECT_EQ(totals["FirstHit"], "2000-10-10 13:55:36");
+    EXPECT_EQ(totals["LastHit"], "2000-10-10 14:00:00");
+    EXPECT_EQ(totals["TotalBytes"], "2326");
+    EXPECT_EQ(totals["CachedHits"], "1");
+    EXPECT_EQ(totals["IncompleteHits"], "0");
+    EXPECT_EQ(totals["FailedHits"], "0");
+    EXPECT_TRUE(totals.count("LoadTimeMs"));
+}
+
+TEST_F(CliTest, EmptyLoadShowsDashesForTimes) {
+    const TRun run = Load(Write("empty.log", ""));
+    ASSERT_EQ(run.Status, 0);
+    EXPECT_EQ(Totals(run.Out)["FirstHit"], "---");
+    EXPECT_EQ(Totals(run.Out)["LastHit"], "---");
+}
+
+TEST_F(CliTest, WildcardsAndGzipFilesLoadTogether) {
+    Write("w1.log", kTwoLines);
+    Write("w2.log", kTwoLines);
+    gzFile packed = gzopen((dir_ + "w3.log.gz").c_str(), "wb");
+    gzputs(packed, kTwoLines);
+    gzclose(packed);
+    const TRun run = Load("'" + dir_ + "w?.log' " + dir_ + "w3.log.gz");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Totals(run.Out)["Hits"], "6");
+    EXPECT_TRUE(fs::exists(dir_ + "data/w3.~xx"));
+}
+
+TEST_F(CliTest, DumpEscapesFieldsAndKeepsStoreOrder) {
+    const std::string log =
+        "h1 - - [10/Oct/2000:13:55:36 +0000] \"GET /x\\y HTTP/1.1\" 200 5 \"r\tef\" \"ag\"\n"
+        "h2 - John Smith [10/Oct/2000:13:55:37 +0000] \"POST /p HTTP/1.0\" 404 - \"-\" \"-\"\n";
+    const TRun run = Run("dump --data-dir " + dir_ + "data --timezone 0 " + Write("d.log", log));
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out,
+              "h1\t-\t2000-10-10 13:55:36\t1\t2\t/x\\\\y\t200\t5\tr\\tef\tag\t0\n"
+              "h2\tJohn Smith\t2000-10-10 13:55:37\t4\t1\t/p\t404\t0\t\t-\t1\n");
+}
+
+TEST_F(CliTest, ErrorsNameTheCulpritAndKeepWhatWasLoaded) {
+    const std::string good = Write("good.log", kTwoLines);
+    TRun run = Load(good + " " + dir_ + "missing.log");
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("missing.log"), std::string::npos) << run.Err;
+    EXPECT_EQ(Totals(run.Out)["Hits"], "2");
+
+    run = Load(good + " " + Write("x.zip", "PK") + " " + good);
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("ZIP not implementet yet"), std::string::npos) << run.Err;
+    EXPECT_EQ(Totals(run.Out)["Hits"], "2");
+
+    run = Load(dir_ + "data");
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("Is a directory"), std::string::npos) << run.Err;
+
+    run = Load("--timezone 13 " + good);
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("--timezone"), std::string::npos) << run.Err;
+
+    run = Load("--date-selection 1 --from 2000-13-01 " + good);
+    EXPECT_NE(run.Status, 0);
+    EXPECT_NE(run.Err.find("--from"), std::string::npos) << run.Err;
+}
+
+TEST_F(CliTest, DateSelectionAndTargetsOptions) {
+    const std::string log = Write("days.log",
+                                  "h - - [01/Mar/2002:10:00:00 +0000] \"GET /a HTTP/1.0\" 200 1\n"
+                                  "h - - [02/Mar/2002:10:00:00 +0000] \"GET /a HTTP/1.0\" 200 1\n"
+                                  "h - - [03/Mar/2002:10:00:00 +0000] \"GET /a HTTP/1.0\" 200 1\n");
+    auto hits = [&](const std::string& options) {
+        return Totals(Load(options + " " + log).Out)["Hits"];
+    };
+    EXPECT_EQ(hits("--date-selection 1 --from 2002-03-02 --to 2002-03-02"), "1");
+    EXPECT_EQ(hits("--date-selection 2 --last-hours 25"), "2");
+    EXPECT_EQ(hits("--date-selection 3 --last-days 2"), "3");
+    EXPECT_EQ(hits("--targets " + Write("targets.txt", "thanks.htm\n")), "3");
+}
+
+TEST_F(CliTest, HelpDescribesCommandsAndOptions) {
+    TRun run = Run("--help");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Out.find("load"), std::string::npos);
+    EXPECT_NE(run.Out.find("dump"), std::string::npos);
+    run = Run("load --help");
+    for (const char* option :
+         {"--data-dir", "--domain", "--default-page", "--timezone", "--targets", "--date-selection",
+          "--from", "--to", "--last-hours", "--last-days"})
+        EXPECT_NE(run.Out.find(option), std::string::npos) << option;
+}
+
+TEST_F(CliTest, LoadsThePublicSamples) {
+    const std::string sample = std::string(VESTREL_SAMPLES_DIR) + "/elastic-apache/apache_logs";
+    if (!fs::exists(sample)) GTEST_SKIP() << "sample logs not present";
+    const TRun run = Load(sample);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Totals(run.Out)["Hits"], "10000");
+}
+
+}  // namespace
