@@ -25,18 +25,20 @@ inline uint64_t Mix(uint64_t a, uint64_t b) {
 }  // namespace
 
 uint64_t IndexHash(std::string_view text) {
-    constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull;
+    constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull,
+                       k2 = 0x8ebc6af09c88c6e3ull;
     const char* p = text.data();
     size_t n = text.size();
     uint64_t h = k0 ^ n;
-    while (n >= 8) {
-        h = Mix(h ^ Load64(p), k1);
-        p += 8;
-        n -= 8;
+    for (; n >= 16; p += 16, n -= 16) h = Mix(Load64(p) ^ k1, Load64(p + 8) ^ h);
+    uint64_t a = 0, b = 0;
+    if (n > 8) {
+        a = Load64(p);
+        std::memcpy(&b, p + 8, n - 8);
+    } else {
+        std::memcpy(&a, p, n);
     }
-    uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
-    return Mix(h ^ tail, k1 ^ n) | 1;  // never 0, so a hash can tell a filled cell
+    return Mix(a ^ k2, b ^ h ^ k1) | 1;  // never 0, so a hash can tell a filled cell
 }
 
 THashStringList::THashStringList(int bucketCount)
@@ -115,9 +117,10 @@ void THashStringList::IndexErase(std::string_view text, int32_t key) {
 
 int32_t THashStringList::Add(std::string_view text) {
     if (text.empty()) return 0;
+    if (lastKey_ != 0 && last_.View() == text) return lastKey_;
     const uint64_t hash = IndexHash(text);
     const size_t cell = FindCell(text, hash);
-    if (index_[cell].Key != 0) return index_[cell].Key;
+    if (index_[cell].Key != 0) return Remember(index_[cell].Key);
 
     const int32_t bucket = static_cast<int32_t>(StrHash(text) % slots_.size());
     int32_t key;
@@ -130,6 +133,12 @@ int32_t THashStringList::Add(std::string_view text) {
     }
     ++count_;
     IndexInsert(key, hash);
+    return Remember(key);
+}
+
+int32_t THashStringList::Remember(int32_t key) {
+    last_ = EntryOf(key);
+    lastKey_ = key;
     return key;
 }
 
@@ -151,6 +160,7 @@ void THashStringList::Put(int32_t key, std::string_view text) {
     if (key > 0 ? static_cast<size_t>(key) >= slots_.size()
                 : static_cast<size_t>(~key) >= overflow_.size())
         return;
+    lastKey_ = 0;
     TEntry& entry = EntryOf(key);
     if (entry.Used()) IndexErase(entry.View(), key);
     entry.Text = StoreText(text.empty() ? std::string_view("", 0) : text);
@@ -161,6 +171,7 @@ void THashStringList::Put(int32_t key, std::string_view text) {
 }
 
 void THashStringList::Clear() {
+    lastKey_ = 0;
     for (TEntry& slot : slots_) slot = {};
     overflow_.clear();
     overflow_.shrink_to_fit();

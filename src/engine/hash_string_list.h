@@ -47,12 +47,16 @@ class THashStringList {
     void IndexErase(std::string_view text, int32_t key);
     void GrowIndex();
     bool Findable(const TEntry& entry, std::string_view text) const;
+    int32_t Remember(int32_t key);
 
     std::vector<TEntry> slots_;
     std::vector<TEntry> overflow_;
     std::vector<TIndexCell> index_;
     size_t indexUsed_ = 0;
     size_t count_ = 0;
+    // The text added last: consecutive hits of one visitor repeat most of their texts.
+    TEntry last_;
+    int32_t lastKey_ = 0;
     std::vector<std::unique_ptr<char[]>> chunks_;
     size_t chunkFree_ = 0;
     char* chunkPos_ = nullptr;

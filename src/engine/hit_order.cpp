@@ -1,5 +1,7 @@
 #include "engine/hit_order.h"
 
+#include "engine/hit_store.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -28,29 +30,28 @@ void SortRunByTime(TLogHit* begin, TLogHit* end) {
 
 }  // namespace
 
-void OrderByVisitorAndTime(TLogHit* hits, size_t count, int32_t userCount) {
+void OrderByVisitorAndTime(THitStore& store, size_t count, int32_t userCount) {
     if (count == 0) return;
     int32_t uidLimit = userCount;
-    for (size_t i = 0; i < count; ++i) uidLimit = std::max(uidLimit, hits[i].Uid + 1);
-    std::vector<uint32_t> start(static_cast<size_t>(uidLimit) + 1, 0);
-    for (size_t i = 0; i < count; ++i) ++start[static_cast<size_t>(hits[i].Uid) + 1];
-    for (size_t u = 1; u < start.size(); ++u) start[u] += start[u - 1];
+    for (size_t i = 0; i < count; ++i) uidLimit = std::max(uidLimit, store[i].Uid + 1);
+    std::vector<uint32_t> next(static_cast<size_t>(uidLimit) + 1, 0);
+    for (size_t i = 0; i < count; ++i) ++next[static_cast<size_t>(store[i].Uid) + 1];
+    for (size_t u = 1; u < next.size(); ++u) next[u] += next[u - 1];
+    const std::vector<uint32_t> start(next);
 
-    // Destination of every hit, then the permutation applied cycle by cycle.
-    std::vector<uint32_t> destination(count);
-    {
-        std::vector<uint32_t> next(start.begin(), start.end() - 1);
-        for (size_t i = 0; i < count; ++i) destination[i] = next[hits[i].Uid]++;
-    }
+    constexpr size_t kDiscardBlock = 1 << 16;
+    THitStore ordered;
+    ordered.Reserve(count);
     for (size_t i = 0; i < count; ++i) {
-        while (destination[i] != i) {
-            const uint32_t j = destination[i];
-            std::swap(hits[i], hits[j]);
-            std::swap(destination[i], destination[j]);
-        }
+        ordered[next[store[i].Uid]++] = store[i];
+        if ((i + 1) % kDiscardBlock == 0) store.DiscardFront(i + 1);
     }
+    store.Swap(ordered);
+    ordered.Release();
+    store.Trim(count);
     for (size_t u = 0; u + 1 < start.size(); ++u)
-        if (start[u + 1] - start[u] > 1) SortRunByTime(hits + start[u], hits + start[u + 1]);
+        if (start[u + 1] - start[u] > 1)
+            SortRunByTime(store.Data() + start[u], store.Data() + start[u + 1]);
 }
 
 void QuickSortHits(TLogHit* hits, int first, int last, const THitCompare& compare) {

@@ -9,9 +9,12 @@
 
 namespace vestrel {
 
-// Orders hits by Uid, then Time, then their present order, in place and in linear time for the
-// Uid pass (every Uid must be below `userCount`).
-void OrderByVisitorAndTime(TLogHit* hits, size_t count, int32_t userCount);
+class THitStore;
+
+// Orders the first `count` hits by Uid, then Time, then their present order. The Uid pass is a
+// counting sort that moves every record once into a new store while the old one is given back
+// as it is read, so memory stays near one store's size.
+void OrderByVisitorAndTime(THitStore& store, size_t count, int32_t userCount);
 
 // Three-way comparison of two hits by one field: negative, 0 or positive.
 using THitCompare = std::function<int(const TLogHit&, const TLogHit&)>;

@@ -1,9 +1,28 @@
 #include "engine/hit_store.h"
 
-#include <cstdlib>
+#include <sys/mman.h>
+
+#include <unistd.h>
+
+#include <algorithm>
 #include <new>
+#include <utility>
 
 namespace vestrel {
+
+namespace {
+
+constexpr size_t kStep = 20000;
+
+// Transparent huge pages keep the random accesses of the visitor ordering clear of TLB misses
+// and make growing the store cheaper; without them the kernel falls back to small pages.
+void AdviseHugePages(void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    madvise(data, bytes, MADV_HUGEPAGE);
+#endif
+}
+
+}  // namespace
 
 THitStore::~THitStore() {
     Release();
@@ -14,15 +33,19 @@ void THitStore::Resize(size_t capacity) {
         Release();
         return;
     }
-    void* grown = std::realloc(data_, capacity * sizeof(TLogHit));
-    if (grown == nullptr) throw std::bad_alloc();
-    data_ = static_cast<TLogHit*>(grown);
+    const size_t bytes = capacity * sizeof(TLogHit);
+    void* region =
+        data_ == nullptr
+            ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+            : mremap(data_, capacity_ * sizeof(TLogHit), bytes, MREMAP_MAYMOVE);
+    if (region == MAP_FAILED) throw std::bad_alloc();
+    AdviseHugePages(region, bytes);
+    data_ = static_cast<TLogHit*>(region);
     capacity_ = capacity;
 }
 
 void THitStore::Reserve(size_t count) {
     if (count <= capacity_) return;
-    constexpr size_t kStep = 20000;
     size_t capacity = capacity_ + capacity_ / 2;
     if (capacity < count) capacity = count;
     Resize((capacity + kStep - 1) / kStep * kStep);
@@ -33,9 +56,20 @@ void THitStore::Trim(size_t count) {
 }
 
 void THitStore::Release() {
-    std::free(data_);
+    if (data_ != nullptr) munmap(data_, capacity_ * sizeof(TLogHit));
     data_ = nullptr;
     capacity_ = 0;
+}
+
+void THitStore::Swap(THitStore& other) {
+    std::swap(data_, other.data_);
+    std::swap(capacity_, other.capacity_);
+}
+
+void THitStore::DiscardFront(size_t count) {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const size_t bytes = std::min(count, capacity_) * sizeof(TLogHit) / page * page;
+    if (bytes > 0) madvise(data_, bytes, MADV_DONTNEED);
 }
 
 }  // namespace vestrel

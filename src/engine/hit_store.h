@@ -1,5 +1,5 @@
-// The hit store: one contiguous array of 40-byte records. Growth goes through realloc, which for
-// large blocks remaps pages instead of copying, so the store never needs twice its size in memory.
+// The hit store: one contiguous array of 40-byte records in its own memory mapping. Growth remaps
+// pages instead of copying them, so the store never needs twice its size in memory.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,10 @@ class THitStore {
     void Reserve(size_t count);
     void Trim(size_t count);
     void Release();
+    void Swap(THitStore& other);
+    // Gives the memory of the first `count` records back to the system while the mapping stays;
+    // those records read as zero afterwards.
+    void DiscardFront(size_t count);
 
   private:
     void Resize(size_t capacity);

@@ -315,7 +315,7 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
 
 void TLogAnalyzer::GroupByUser() {
     ActiveUsers.ExpireUsers(kCloseAllVisits);
-    OrderByVisitorAndTime(Hits.Data(), static_cast<size_t>(HitCount), UserCount);
+    OrderByVisitorAndTime(Hits, static_cast<size_t>(HitCount), UserCount);
 }
 
 void TLogAnalyzer::SortHits(int first, int last, THitSortKey key) {
