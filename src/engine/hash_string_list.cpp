@@ -1,5 +1,6 @@
 #include "engine/hash_string_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/text_util.h"
@@ -8,7 +9,8 @@ namespace vestrel {
 
 namespace {
 
-constexpr size_t kChunkSize = 1 << 20;
+constexpr size_t kFirstChunk = 64 << 10;
+constexpr size_t kLargestChunk = 2 << 20;
 constexpr size_t kInitialIndex = 1024;
 
 inline uint64_t Load64(const char* p) {
@@ -24,7 +26,7 @@ inline uint64_t Mix(uint64_t a, uint64_t b) {
 
 }  // namespace
 
-uint64_t IndexHash(std::string_view text) {
+uint32_t IndexHash(std::string_view text) {
     constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull,
                        k2 = 0x8ebc6af09c88c6e3ull;
     const char* p = text.data();
@@ -38,22 +40,36 @@ uint64_t IndexHash(std::string_view text) {
     } else {
         std::memcpy(&a, p, n);
     }
-    return Mix(a ^ k2, b ^ h ^ k1) | 1;  // never 0, so a hash can tell a filled cell
+    const uint64_t mixed = Mix(a ^ k2, b ^ h ^ k1);
+    return static_cast<uint32_t>(mixed ^ (mixed >> 32));
 }
 
-THashStringList::THashStringList(int bucketCount)
-    : slots_(bucketCount > 0 ? bucketCount : 1), index_(kInitialIndex) {}
+THashStringList::THashStringList(int bucketCount) : slots_(bucketCount > 0 ? bucketCount : 1) {
+    ResetIndex(kInitialIndex);
+}
 
+void THashStringList::ResetIndex(size_t cells) {
+    index_ = TLargeBuffer(cells * sizeof(TIndexCell));
+    indexSize_ = cells;
+    indexUsed_ = 0;
+}
+
+// Texts are packed into chunks that double in size up to 2 MiB; a text longer than a quarter of
+// that gets a chunk of its own.
 const char* THashStringList::StoreText(std::string_view text) {
-    if (text.size() > kChunkSize / 4) {
-        chunks_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-        std::memcpy(chunks_.back().get(), text.data(), text.size());
-        return chunks_.back().get();
+    if (text.empty()) return "";
+    if (text.size() > kLargestChunk / 4) {
+        chunks_.emplace_back(text.size());
+        std::memcpy(chunks_.back().Data(), text.data(), text.size());
+        return static_cast<const char*>(chunks_.back().Data());
     }
     if (text.size() > chunkFree_) {
-        chunks_.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
-        chunkPos_ = chunks_.back().get();
-        chunkFree_ = kChunkSize;
+        size_t size =
+            chunks_.empty() ? kFirstChunk : std::min(chunks_.back().Size() * 2, kLargestChunk);
+        if (size < text.size()) size = kLargestChunk;
+        chunks_.emplace_back(size);
+        chunkPos_ = static_cast<char*>(chunks_.back().Data());
+        chunkFree_ = size;
     }
     char* out = chunkPos_;
     std::memcpy(out, text.data(), text.size());
@@ -70,57 +86,64 @@ THashStringList::TEntry& THashStringList::EntryOf(int32_t key) {
     return key > 0 ? slots_[key] : overflow_[~key];
 }
 
-size_t THashStringList::FindCell(std::string_view text, uint64_t hash) const {
-    const size_t mask = index_.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const TIndexCell& cell = index_[i];
+size_t THashStringList::FindCell(std::string_view text, uint32_t check) const {
+    const size_t mask = indexSize_ - 1;
+    const TIndexCell* cells = Cells();
+    for (size_t i = check & mask;; i = (i + 1) & mask) {
+        const TIndexCell& cell = cells[i];
         if (cell.Key == 0) return i;
-        if (cell.Hash == hash && EntryOf(cell.Key).View() == text) return i;
+        if (cell.Check == check && EntryOf(cell.Key).View() == text) return i;
     }
 }
 
 void THashStringList::GrowIndex() {
-    std::vector<TIndexCell> old(index_.size() * 2);
-    old.swap(index_);
-    const size_t mask = index_.size() - 1;
-    for (const TIndexCell& cell : old) {
-        if (cell.Key == 0) continue;
-        size_t i = cell.Hash & mask;
-        while (index_[i].Key != 0) i = (i + 1) & mask;
-        index_[i] = cell;
+    TLargeBuffer old = std::move(index_);
+    const size_t oldSize = indexSize_, used = indexUsed_;
+    ResetIndex(oldSize * 2);
+    indexUsed_ = used;
+    const TIndexCell* from = static_cast<const TIndexCell*>(old.Data());
+    TIndexCell* cells = Cells();
+    const size_t mask = indexSize_ - 1;
+    for (size_t k = 0; k < oldSize; ++k) {
+        if (from[k].Key == 0) continue;
+        size_t i = from[k].Check & mask;
+        while (cells[i].Key != 0) i = (i + 1) & mask;
+        cells[i] = from[k];
     }
 }
 
-void THashStringList::IndexInsert(int32_t key, uint64_t hash) {
-    if ((indexUsed_ + 1) * 4 > index_.size() * 3) GrowIndex();
-    const size_t i = FindCell(EntryOf(key).View(), hash);
-    if (index_[i].Key != 0) return;  // an earlier key already answers for this text
-    index_[i] = {hash, key};
+// The index is kept at most half full, so a probe for a new text ends within a few cells.
+void THashStringList::IndexInsert(int32_t key, uint32_t check) {
+    if ((indexUsed_ + 1) * 2 > indexSize_) GrowIndex();
+    TIndexCell& cell = Cells()[FindCell(EntryOf(key).View(), check)];
+    if (cell.Key != 0) return;  // an earlier key already answers for this text
+    cell = {check, key};
     ++indexUsed_;
 }
 
 void THashStringList::IndexErase(std::string_view text, int32_t key) {
-    const size_t mask = index_.size() - 1;
+    const size_t mask = indexSize_ - 1;
+    TIndexCell* cells = Cells();
     size_t i = FindCell(text, IndexHash(text));
-    if (index_[i].Key != key) return;
+    if (cells[i].Key != key) return;
     // Backward-shift deletion keeps every probe chain unbroken.
-    for (size_t j = (i + 1) & mask; index_[j].Key != 0; j = (j + 1) & mask) {
-        const size_t home = index_[j].Hash & mask;
+    for (size_t j = (i + 1) & mask; cells[j].Key != 0; j = (j + 1) & mask) {
+        const size_t home = cells[j].Check & mask;
         if (((j - home) & mask) >= ((j - i) & mask)) {
-            index_[i] = index_[j];
+            cells[i] = cells[j];
             i = j;
         }
     }
-    index_[i] = {};
+    cells[i] = {};
     --indexUsed_;
 }
 
 int32_t THashStringList::Add(std::string_view text) {
     if (text.empty()) return 0;
     if (lastKey_ != 0 && last_.View() == text) return lastKey_;
-    const uint64_t hash = IndexHash(text);
-    const size_t cell = FindCell(text, hash);
-    if (index_[cell].Key != 0) return Remember(index_[cell].Key);
+    const uint32_t hash = IndexHash(text);
+    const int32_t found = Cells()[FindCell(text, hash)].Key;
+    if (found != 0) return Remember(found);
 
     const int32_t bucket = static_cast<int32_t>(StrHash(text) % slots_.size());
     int32_t key;
@@ -163,8 +186,7 @@ void THashStringList::Put(int32_t key, std::string_view text) {
     lastKey_ = 0;
     TEntry& entry = EntryOf(key);
     if (entry.Used()) IndexErase(entry.View(), key);
-    entry.Text = StoreText(text.empty() ? std::string_view("", 0) : text);
-    if (entry.Text == nullptr) entry.Text = "";
+    entry.Text = StoreText(text);
     entry.Length = static_cast<uint32_t>(text.size());
     if (key > 0) entry.Bucket = key;
     if (!text.empty() && Findable(entry, text)) IndexInsert(key, IndexHash(text));
@@ -175,8 +197,7 @@ void THashStringList::Clear() {
     for (TEntry& slot : slots_) slot = {};
     overflow_.clear();
     overflow_.shrink_to_fit();
-    index_.assign(kInitialIndex, {});
-    indexUsed_ = 0;
+    ResetIndex(kInitialIndex);
     count_ = 0;
     chunks_.clear();
     chunkFree_ = 0;

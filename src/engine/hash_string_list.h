@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/large_buffer.h"
+
 namespace vestrel {
 
 class THashStringList {
@@ -34,35 +36,40 @@ class THashStringList {
         bool Used() const { return Text != nullptr; }
         std::string_view View() const { return {Text, Length}; }
     };
+    // Eight bytes a cell, so the index of a few hundred thousand texts stays in the cache. The
+    // low bits of Check place the cell; the whole of it filters the texts compared.
     struct TIndexCell {
-        uint64_t Hash = 0;
-        int32_t Key = 0;  // 0 = empty cell
+        uint32_t Check;
+        int32_t Key;  // 0 = empty cell
     };
 
     const char* StoreText(std::string_view text);
     const TEntry& EntryOf(int32_t key) const;
     TEntry& EntryOf(int32_t key);
-    size_t FindCell(std::string_view text, uint64_t hash) const;
-    void IndexInsert(int32_t key, uint64_t hash);
+    size_t FindCell(std::string_view text, uint32_t check) const;
+    void IndexInsert(int32_t key, uint32_t check);
     void IndexErase(std::string_view text, int32_t key);
     void GrowIndex();
+    void ResetIndex(size_t cells);
+    TIndexCell* Cells() const { return static_cast<TIndexCell*>(index_.Data()); }
     bool Findable(const TEntry& entry, std::string_view text) const;
     int32_t Remember(int32_t key);
 
     std::vector<TEntry> slots_;
     std::vector<TEntry> overflow_;
-    std::vector<TIndexCell> index_;
+    TLargeBuffer index_;
+    size_t indexSize_ = 0;  // cells, a power of two
     size_t indexUsed_ = 0;
     size_t count_ = 0;
     // The text added last: consecutive hits of one visitor repeat most of their texts.
     TEntry last_;
     int32_t lastKey_ = 0;
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<TLargeBuffer> chunks_;
     size_t chunkFree_ = 0;
     char* chunkPos_ = nullptr;
 };
 
-// Fast 64-bit hash used only by the in-memory indexes (never stored, never shown).
-uint64_t IndexHash(std::string_view text);
+// Fast hash used only by the in-memory indexes (never stored, never shown).
+uint32_t IndexHash(std::string_view text);
 
 }  // namespace vestrel
