@@ -6,6 +6,7 @@
 
 #include "cli/load_commands.h"
 #include "cli/load_options.h"
+#include "cli/stat_commands.h"
 #include "engine/errors.h"
 
 int main(int argc, char** argv) {
@@ -24,10 +25,18 @@ int main(int argc, char** argv) {
     AddLoadOptions(*dump, dumpOptions);
     dump->add_option("--limit", dumpLimit, "Print at most this many hits");
 
+    CLI::App* stats = app.add_subcommand("stats", "List the statistics with their captions");
+    TStatOptions statOptions;
+    CLI::App* stat =
+        app.add_subcommand("stat", "Load log files, compute one statistic, print its table");
+    AddStatOptions(*stat, statOptions);
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*load) return RunLoadCommand(loadOptions);
         if (*dump) return RunDumpCommand(dumpOptions, dumpLimit);
+        if (*stats) return RunStatsCommand();
+        if (*stat) return RunStatCommand(statOptions);
     } catch (const vestrel::EVestrelError& error) {
         std::fprintf(stderr, "vestrel-cli: %s\n", error.what());
         return 1;

@@ -83,13 +83,19 @@ double TimeFraction(TDateTime t) {
     return std::fabs(t - std::trunc(t));
 }
 
-TDateTime Today() {
+TDateTime Now() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    TDateTime day = 0;
-    TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, day);
-    return day;
+    TDateTime date = 0, time = 0;
+    TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date);
+    // A leap second reads as the last second of its minute.
+    TryEncodeTime(local.tm_hour, local.tm_min, local.tm_sec < 59 ? local.tm_sec : 59, time);
+    return date + time;
+}
+
+TDateTime Today() {
+    return WholeDays(Now());
 }
 
 int StandardBiasMinutes() {

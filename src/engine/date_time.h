@@ -9,6 +9,9 @@ namespace vestrel {
 using TDateTime = double;
 
 constexpr double kSecondsPerDay = 86400.0;
+// Times are whole seconds stored as fractions of a day, so sums and differences of them carry
+// rounding errors far below this; comparisons of such results allow for it.
+constexpr double kTimeTolerance = 1e-9;
 
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
@@ -30,7 +33,8 @@ int HourOf(TDateTime t);
 double WholeDays(TDateTime t);
 double TimeFraction(TDateTime t);
 
-// Today's local date at 0:00.
+// The local date and time now, to the second; Today() is its date at 0:00.
+TDateTime Now();
 TDateTime Today();
 // This computer's standard-time offset from UTC in minutes, as UTC = local + bias (TZ=UTC gives 0).
 int StandardBiasMinutes();

@@ -83,4 +83,8 @@ std::string TLocaleInfo::FormatDateTime(TDateTime t) const {
     return FormatShortDate(t) + " " + FormatLongTime(t);
 }
 
+std::string TLocaleInfo::FormatDateTimeCell(TDateTime t) const {
+    return TimeFraction(t) == 0 ? FormatShortDate(t) : FormatDateTime(t);
+}
+
 }  // namespace vestrel

@@ -26,6 +26,8 @@ struct TLocaleInfo {
     std::string FormatLongTime(TDateTime t) const;
     // Short date, a blank and long time, as every date-and-time cell shows it.
     std::string FormatDateTime(TDateTime t) const;
+    // As a date-and-time cell shows it: the time is left out at exactly midnight.
+    std::string FormatDateTimeCell(TDateTime t) const;
 };
 
 }  // namespace vestrel

@@ -21,6 +21,7 @@ class TTokenCursor {
   public:
     TTokenCursor(const char* line, size_t length) : p_(line), end_(line + length) {}
     bool AtEnd() const { return p_ >= end_; }
+    bool AtQuote() const { return p_ < end_ && *p_ == '"'; }
 
     // Up to the next space (or the end).
     std::string_view Word() { return TakeUpTo(p_, ' '); }
@@ -148,7 +149,7 @@ bool TLogAnalyzer::PassesDateSelection(double time) const {
             return FromDay <= day && day <= ToDay;
         }
         default:
-            return time >= Since;
+            return time >= Since - kTimeTolerance;
     }
 }
 
@@ -171,7 +172,8 @@ bool TLogAnalyzer::ParseLine(const char* line, size_t length) {
     if (!PassesDateSelection(hit.Time)) return false;
     if (cursor.AtEnd()) return true;
 
-    if (!ParseRequest(cursor.Enclosed('"'), hit)) return false;
+    // A rebuilt W3C line without a path carries its request as a bare "-".
+    if (!ParseRequest(cursor.AtQuote() ? cursor.Enclosed('"') : cursor.Word(), hit)) return false;
     if (cursor.AtEnd()) return true;
     hit.Status = static_cast<uint16_t>(TokenNumber(cursor.Word()));
     if (cursor.AtEnd()) return true;

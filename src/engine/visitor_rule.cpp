@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include "engine/date_time.h"
+
 namespace vestrel {
+
+namespace {
+
+bool IdleTooLong(double gap) {
+    return gap > kVisitGap + kTimeTolerance;
+}
+
+}  // namespace
 
 size_t TVisitorRule::SlotOf(int32_t hostKey) const {
     return hostKey >= 0 ? static_cast<size_t>(hostKey)
@@ -15,14 +25,14 @@ bool TVisitorRule::Closed(const TVisit& visit) const {
     auto latest = std::lower_bound(
         closings_.begin(), closings_.end(), visit.Epoch,
         [](const TClosing& closing, uint32_t epoch) { return closing.Index < epoch; });
-    return latest != closings_.end() && latest->Time - visit.LastSeen > kVisitGap;
+    return latest != closings_.end() && IdleTooLong(latest->Time - visit.LastSeen);
 }
 
 int32_t TVisitorRule::UidFor(int32_t hostKey, double time, int32_t& userCount) {
     const size_t slot = SlotOf(hostKey);
     if (slot >= visits_.size()) visits_.resize(std::max(slot + 1, visits_.size() * 2));
     TVisit& visit = visits_[slot];
-    if (visit.Uid < 0 || Closed(visit) || time - visit.LastSeen > kVisitGap)
+    if (visit.Uid < 0 || Closed(visit) || IdleTooLong(time - visit.LastSeen))
         visit.Uid = userCount++;
     visit.LastSeen = time;
     visit.Epoch = closingCount_;

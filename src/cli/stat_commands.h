@@ -1,0 +1,27 @@
+// The "stats" and "stat" commands of vestrel-cli.
+#pragma once
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/load_options.h"
+
+namespace vestrel::cli {
+
+struct TStatOptions {
+    TLoadOptions Load;
+    std::string Name;
+    std::string Format = "tsv";
+    bool Values = false;
+    int ExcludeSearch = 1;
+    int LastDaysToShow = 31;
+    std::string Path;
+    std::string FilterFile;
+};
+
+void AddStatOptions(CLI::App& command, TStatOptions& options);
+int RunStatsCommand();
+int RunStatCommand(const TStatOptions& options);
+
+}  // namespace vestrel::cli

@@ -1,0 +1,27 @@
+// The two views of the raw hits: the log data (every hit, drawn on demand) and the filtered log
+// data (the hits that pass a filter, listed into a report table).
+#pragma once
+
+#include <array>
+
+#include "engine/log_filter.h"
+#include "reports/report_context.h"
+
+namespace vestrel {
+
+constexpr int kLogDataColumns = 10;
+constexpr int kMaxFilteredRows = 999;
+using TLogDataWidths = std::array<int, kLogDataColumns>;
+extern const TLogDataWidths kDefaultLogDataWidths;
+
+// The ten log-data columns ("Remote Host" .. "UID") with the given widths.
+void DefineLogDataColumns(TVarGrid& grid, const TLogDataWidths& widths);
+// The log data view's table: its titles and one empty row (the hits themselves are drawn from the
+// store by the view).
+void ReportLogData(TReportContext& context);
+// Fills the grid with the hits that pass the filter, in store order, and with "Track users" the
+// following hits of each matching visitor; stops after 999 rows (never inside a tracked run).
+// Answers the number of rows listed.
+int ListFilteredHits(TVarGrid& grid, const TLogAnalyzer& analyzer, TFilterData filter);
+
+}  // namespace vestrel

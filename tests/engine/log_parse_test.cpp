@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "engine/date_time.h"
+#include "engine/log_analyzer.h"
+#include "engine/log_time.h"
+#include "engine/w3c_log.h"
+
+namespace vestrel {
+namespace {
+
+std::string Stamp(double time) {
+    const TDateParts p = DecodeDateTime(time);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second);
+    return text;
+}
+
+constexpr const char* kBob =
+    "1.2.3.4 - bob [10/Oct/2000:13:55:36 -0700] \"GET /apache_pb.gif HTTP/1.0\" 200 2326";
+constexpr const char* kHead = "h - - [10/Oct/2000:13:55:36 -0700] ";
+
+class LogParseTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
+        std::string pattern = testing::TempDir() + "vestrel_parse_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern + "/";
+    }
+    void TearDown() override {
+        analyzer_.reset();
+        if (savedZone_)
+            setenv("TZ", savedZone_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    // A new analyser made while TZ is `zone` (it reads the bias when it is made).
+    TLogAnalyzer& Make(int timeZone, const char* zone = "UTC") {
+        setenv("TZ", zone, 1);
+        tzset();
+        analyzer_ = std::make_unique<TLogAnalyzer>(folder_);
+        analyzer_->TimeZone = timeZone;
+        return *analyzer_;
+    }
+
+    // Parses one line into the free slot and answers a copy of it.
+    TLogHit Parse(const std::string& line, bool* accepted = nullptr) {
+        const bool ok = analyzer_->ParseLine(line.data(), line.size());
+        if (accepted) *accepted = ok;
+        return analyzer_->Hits[analyzer_->HitCount];
+    }
+    std::string TimeOf(const std::string& line) { return Stamp(Parse(line).Time); }
+    // time|host|user|method|path|version|status|bytes|referrer|agent of a parsed line.
+    std::string Describe(const std::string& line) {
+        const TLogHit hit = Parse(line);
+        const TLogAnalyzer& a = *analyzer_;
+        std::string text = Stamp(hit.Time);
+        for (std::string_view part : {a.HostText(hit), a.UserText(hit)}) (text += '|') += part;
+        text += '|' + std::to_string(hit.Method) + '|' + std::string(a.UrlText(hit)) + '|' +
+                std::to_string(hit.Version) + '|' + std::to_string(hit.Status) + '|' +
+                std::to_string(hit.Bytes);
+        for (std::string_view part : {a.ReferrerText(hit), a.AgentText(hit)}) (text += '|') += part;
+        return text;
+    }
+
+    std::string folder_;
+    std::optional<std::string> savedZone_;
+    std::unique_ptr<TLogAnalyzer> analyzer_;
+};
+
+TEST_F(LogParseTest, CommonLineInModeZero) {
+    Make(0);
+    bool accepted = false;
+    Parse(kBob, &accepted);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(Describe(kBob), "2000-10-10 13:55:36|1.2.3.4|bob|1|/apache_pb.gif|1|200|2326||");
+    EXPECT_EQ(Parse(kBob).ReferrerKey, 0);
+    EXPECT_EQ(Parse(kBob).AgentKey, 0);
+    EXPECT_EQ(analyzer_->HitCount, 0);  // parsing alone stores nothing
+}
+
+TEST_F(LogParseTest, TimeZoneModes) {
+    Make(kTimeZoneFromFiles, "CET-1");
+    EXPECT_EQ(TimeOf(kBob), "2000-10-10 21:55:36");
+    // The standard offset counts even on a day that falls in summer time.
+    Make(kTimeZoneFromFiles, "CET-1CEST,M3.5.0,M10.5.0/3");
+    EXPECT_EQ(TimeOf(kBob), "2000-10-10 21:55:36");
+    Make(kTimeZoneFromFiles);
+    EXPECT_EQ(TimeOf(kBob), "2000-10-10 20:55:36");
+    EXPECT_EQ(TimeOf("h - - [10/Oct/2000:01:30:00 +0530] \"GET /\" 200 1"), "2000-10-09 20:00:00");
+    // A zone that is no time of day spoils the whole time.
+    EXPECT_EQ(Parse("h - - [10/Oct/2000:01:30:00 +xx00] \"GET /\" 200 1").Time, 0);
+    EXPECT_EQ(Parse("h - - [10/Oct/2000:01:30:00 +2500] \"GET /\" 200 1").Time, 0);
+    Make(2);
+    EXPECT_EQ(TimeOf(kBob), "2000-10-10 15:55:36");
+    Make(-3, "CET-1");  // the computer's zone plays no part
+    EXPECT_EQ(TimeOf(kBob), "2000-10-10 10:55:36");
+    Make(12);
+    EXPECT_EQ(TimeOf(kBob), "2000-10-11 01:55:36");
+}
+
+TEST_F(LogParseTest, MonthLettersAndInvalidDates) {
+    Make(0);
+    auto line = [](const std::string& date) {
+        return "h - - [" + date + " +0000] \"GET /\" 200 1";
+    };
+    EXPECT_EQ(TimeOf(line("10/oct/2000:13:55:36")), "2000-10-10 13:55:36");
+    EXPECT_EQ(TimeOf(line("10/OCT/2000:13:55:36")), "2000-10-10 13:55:36");
+    const std::string months = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    for (int m = 0; m < 12; ++m) {
+        const double time = Parse(line("05/" + months.substr(3 * m, 3) + "/1999:00:00:00")).Time;
+        EXPECT_EQ(DecodeDateTime(time).Month, m + 1) << m;
+    }
+    EXPECT_EQ(TimeOf(line("29/Feb/2000:00:00:00")), "2000-02-29 00:00:00");
+    for (const char* bad : {"10/xyz/2000:13:55:36", "31/Apr/2000:13:55:36", "29/Feb/2001:00:00:00",
+                            "10/Oct/2000:24:00:00", "10/Oct/2000:23:60:00", "10/Oct/2000:13:55"})
+        EXPECT_EQ(Parse(line(bad)).Time, 0) << bad;
+    EXPECT_EQ(Parse("h - - [] \"GET /x HTTP/1.0\" 200 1").Time, 0);
+}
+
+TEST_F(LogParseTest, RequestForms) {
+    TLogAnalyzer& a = Make(0);
+    const std::string head = kHead, stamp = "2000-10-10 13:55:36|h|-|";
+    EXPECT_EQ(Describe(head + "\"-\" 408 -"), stamp + "0||0|408|0||");
+    EXPECT_EQ(Describe(head + "\"OPTIONS * HTTP/1.1\" 200 0"), stamp + "0|*|2|200|0||");
+    EXPECT_EQ(Describe(head + "\"PUT /u HTTP/1.0\" 201 0"), stamp + "2|/u|1|201|0||");
+    EXPECT_EQ(Describe(head + "\"HEAD /h HTTP/1.0\" 200 0"), stamp + "3|/h|1|200|0||");
+    EXPECT_EQ(Describe(head + "\"POST /p HTTP/1.0\" 200 0"), stamp + "4|/p|1|200|0||");
+    EXPECT_EQ(Describe(head + "\"get /g HTTP/0.9\" 200 0"), stamp + "0|/g|0|200|0||");
+    EXPECT_EQ(Describe(head + "\"GET /ksc.html\" 200 7"), stamp + "1|/ksc.html|0|200|7||");
+    a.DefaultPage = "index.html";
+    EXPECT_EQ(a.UrlText(Parse(head + "\"GET / HTTP/1.0\" 200 1")), "/index.html");
+    EXPECT_EQ(a.UrlText(Parse(head + "\"GET /?x=1 HTTP/1.0\" 200 1")), "/?x=1");
+}
+
+TEST_F(LogParseTest, StatusBytesReferrerAgentAndUser) {
+    TLogAnalyzer& a = Make(0);
+    const std::string head = std::string(kHead) + "\"GET /x HTTP/1.0\" ";
+    const std::string stamp = "2000-10-10 13:55:36|h|-|1|/x|1|";
+    EXPECT_EQ(Describe(head + "- -"), stamp + "0|0||");
+    EXPECT_EQ(Describe(head + "abc 12x"), stamp + "0|0||");
+    EXPECT_EQ(Describe(head + "200 2147483647"), stamp + "200|2147483647||");
+    // "-" as referrer is no referrer; "-" as agent is a text like any other.
+    EXPECT_EQ(Describe(head + "200 1 \"-\" \"-\""), stamp + "200|1||-");
+    EXPECT_EQ(Parse(head + "200 1 \"-\" \"-\"").ReferrerKey, 0);
+    EXPECT_EQ(Describe(head + "200 1 \"http://r/a b\" \"Mozilla/4.0 (X; Y)\""),
+              stamp + "200|1|http://r/a b|Mozilla/4.0 (X; Y)");
+    EXPECT_EQ(Describe("h2   -   u [10/Oct/2000:13:55:36 -0700]  \"GET /y\"  301   9"),
+              "2000-10-10 13:55:36|h2|u|1|/y|0|301|9||");
+    EXPECT_EQ(a.UserText(Parse("h - John Smith [10/Oct/2000:13:55:36 -0700] \"GET /\" 200 1")),
+              "John Smith");
+    // A line without "[" is accepted with the fields it reaches.
+    bool accepted = false;
+    Parse("just some words", &accepted);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(Describe("just some words"), "1899-12-30 00:00:00|just|words|0||0|0|0||");
+}
+
+TEST_F(LogParseTest, GarbageNeverCrashes) {
+    Make(kTimeZoneFromFiles);
+    const std::string full = std::string(kHead) + "\"GET /x HTTP/1.0\" 200 12 \"ref\" \"agent\"";
+    for (size_t cut = 0; cut <= full.size(); ++cut) Parse(full.substr(0, cut));
+    for (const char* line : {" ", "          ", "[", "\"", "]", "xxxxxxxxxxxx",
+                             "\"GET\" /hostadmin/?page=' HTTP/1.0\" 501 -"})
+        Parse(line);
+    std::string binary;
+    for (int c = 0; c < 256; ++c) binary += static_cast<char>(c);
+    Parse(binary);
+    // Random lines from the characters the parser looks for.
+    const char alphabet[] = {' ', '[', ']', '"', '-', '/', ':', '+', 'a', 'O', '1', '\0', '\xff'};
+    std::mt19937 random(12345);
+    for (int n = 0; n < 20000; ++n) {
+        std::string line(random() % 80, ' ');
+        for (char& c : line) c = alphabet[random() % sizeof alphabet];
+        Parse(line);
+    }
+    EXPECT_EQ(analyzer_->HitCount, 0);
+}
+
+TEST(ParseBracketTimeTest, FirstBracketedDateInLocalStandardTime) {
+    EXPECT_EQ(Stamp(ParseBracketTime(kBob, 0)), "2000-10-10 20:55:36");
+    EXPECT_EQ(Stamp(ParseBracketTime(kBob, -60)), "2000-10-10 21:55:36");
+    // An unknown month reads as January; an unreadable time or zone leaves the date alone.
+    EXPECT_EQ(Stamp(ParseBracketTime("[10/Xyz/2000:13:55:36 +0000]", 0)), "2000-01-10 13:55:36");
+    EXPECT_EQ(Stamp(ParseBracketTime("[10/Oct/2000:1x:55:36 +0000]", 0)), "2000-10-10 00:00:00");
+    EXPECT_EQ(Stamp(ParseBracketTime("[10/Oct/2000:13:55:36 zone]", 0)), "2000-10-10 00:00:00");
+    for (const char* bad : {"[1x/Oct/2000:13:55:36 +0000]", "[31/Feb/2000:13:55:36 +0000]",
+                            "no brackets", "] [10/Oct/2000:13:55:36 +0000]", "[10/Oct/2000", "[]"})
+        EXPECT_EQ(ParseBracketTime(bad, 0), 0) << bad;
+}
+
+TEST(W3CFieldsTest, DirectiveBecomesColumnCodes) {
+    TW3CColumns columns;
+    // Names compare lower-cased; runs of blanks separate like one space; date and time merge.
+    ParseW3CFieldsDirective("#Fields:   DATE  Time   C-IP  s-port", columns);
+    ASSERT_EQ(columns.Count, 3);
+    EXPECT_EQ(columns.Codes[0], wcDateTime);
+    EXPECT_EQ(columns.Codes[1], wcHost);
+    EXPECT_EQ(columns.Codes[2], wcIgnored);
+    ParseW3CFieldsDirective("#Fields: time date c-ip", columns);
+    ASSERT_EQ(columns.Count, 3);
+    EXPECT_EQ(columns.Codes[0], wcTime);
+    EXPECT_EQ(columns.Codes[1], wcDate);
+    // More than 64 names: the rest is ignored, and a long data line does not overrun.
+    std::string many = "#Fields:", line, out;
+    for (int i = 0; i < 70; ++i) many += i == 66 ? " c-ip" : " x-f" + std::to_string(i);
+    for (int i = 0; i < 70; ++i) line += "v" + std::to_string(i) + " ";
+    ParseW3CFieldsDirective(many, columns);
+    EXPECT_EQ(columns.Count, kMaxW3CColumns);
+    RebuildW3CLine(line, columns, out);
+    EXPECT_EQ(out, "- - - - - - - \"-\" \"-\"");
+}
+
+TEST(W3CFieldsTest, DataLinesAreRebuiltInTheCombinedLayout) {
+    TW3CColumns columns;
+    std::string out;
+    ParseW3CFieldsDirective("#Fields: date time c-ip cs-method cs-uri-stem sc-status", columns);
+    RebuildW3CLine("2002-03-04 10:11:12 10.0.0.1 GET /a.htm 200", columns, out);
+    EXPECT_EQ(
+        out, "10.0.0.1 - - [04/Mar/2002:10:11:12 -0000] \"GET /a.htm HTTP/1.0\" 200 - \"-\" \"-\"");
+    // Fewer words than columns keep the defaults; no path gives a bare "-" request.
+    RebuildW3CLine("2002-03-04 10:11:12 10.0.0.1", columns, out);
+    EXPECT_EQ(out, "10.0.0.1 - - [04/Mar/2002:10:11:12 -0000] - - - \"-\" \"-\"");
+    RebuildW3CLine("2002-13-04 10:11:12 h GET /a 200", columns, out);
+    EXPECT_NE(out.find("[04/Jan/2002:10:11:12 -0000]"), std::string::npos) << out;
+    for (const char* shortLine : {"", "2", "2002-x"}) RebuildW3CLine(shortLine, columns, out);
+
+    ParseW3CFieldsDirective("#Fields: time date c-ip cs-uri-stem", columns);
+    RebuildW3CLine("10:11:12 2002-03-04 10.0.0.1 /a.htm", columns, out);
+    EXPECT_EQ(out, "10.0.0.1 - - - \"GET /a.htm HTTP/1.0\" - - \"-\" \"-\"");
+
+    ParseW3CFieldsDirective(
+        "#Fields: date time cs-username cs-uri-stem cs-version sc-status "
+        "sc-bytes cs(User-Agent) cs(Referer)",
+        columns);
+    RebuildW3CLine("2010-12-31 23:59:59 jo /b.gif HTTP/1.1 304 4567 Mozilla/5.0+(X) http://r/",
+                   columns, out);
+    EXPECT_EQ(out,
+              "- - jo [31/Dec/2010:23:59:59 -0000] \"GET /b.gif HTTP/1.1\" 304 4567 \"http://r/\" "
+              "\"Mozilla/5.0+(X)\"");
+}
+
+TEST_F(LogParseTest, RebuiltW3CLinesParseAsUtc) {
+    Make(kTimeZoneFromFiles, "CET-1");
+    TW3CColumns columns;
+    std::string out;
+    ParseW3CFieldsDirective("#Fields: date time c-ip cs-method cs-uri-stem sc-status sc-bytes",
+                            columns);
+    RebuildW3CLine("2002-03-04 10:11:12 10.0.0.1 POST /a.htm 200 512", columns, out);
+    EXPECT_EQ(Describe(out), "2002-03-04 11:11:12|10.0.0.1|-|4|/a.htm|1|200|512||-");
+    ParseW3CFieldsDirective("#Fields: time date c-ip cs-uri-stem", columns);
+    RebuildW3CLine("10:11:12 2002-03-04 10.0.0.1 /a.htm", columns, out);
+    EXPECT_EQ(Parse(out).Time, 0);
+}
+
+TEST_F(LogParseTest, W3CLineWithoutPathKeepsItsStatusAndBytes) {
+    Make(0);
+    TW3CColumns columns;
+    std::string out;
+    ParseW3CFieldsDirective("#Fields: date time c-ip sc-status sc-bytes", columns);
+    RebuildW3CLine("2002-03-04 10:11:12 10.0.0.1 200 123", columns, out);
+    EXPECT_EQ(Describe(out), "2002-03-04 10:11:12|10.0.0.1|-|0||0|200|123||-");
+}
+
+}  // namespace
+}  // namespace vestrel

@@ -1,0 +1,118 @@
+#include "reports/search_reports.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "reports/report_test_util.h"
+
+namespace vestrel {
+namespace {
+
+using Table = std::vector<std::string>;
+
+const std::string kOwn = "http://www.example.com/a.htm";
+const std::string kPhraseTitles = "Phrase|Count|Count %|Target";
+const std::string kKeywordTitles = "Keyword|Count|Count %|Target";
+
+std::string Google(const std::string& query) {
+    return "http://www.google.com/search?" + query;
+}
+
+class SearchReportsTest : public testing_util::TReportFixture {
+  protected:
+    void SetUp() override {
+        TReportFixture::SetUp();
+        WriteFile("SearchEngines.txt",
+                  "Google\twww.google.com/\tq=\nBing\twww.bing.com/search\tq=\n");
+    }
+
+    Table Run(TReportGenerator report) {
+        TReportContext context = Context();
+        report(context);
+        return this->Rows();
+    }
+
+    // One hit of `host` at `minute`, so a host's hits stay one visit.
+    static std::string Hit(const std::string& host, int minute, const std::string& path,
+                           const std::string& referrer = "-", int status = 200) {
+        char time[32];
+        std::snprintf(time, sizeof time, "01/Mar/2024:10:%02d:00", minute);
+        return testing_util::Line(host, time, path, status, 100, referrer);
+    }
+};
+
+TEST_F(SearchReportsTest, ReferrerWithoutThePhraseStartCountsAsUnknownPhrase) {
+    Load(Hit("a.org", 0, "/a.htm", Google("hl=en")));
+    EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "<?\?\?>|1|100.00%|"}));
+    EXPECT_EQ(Run(ReportKeywords), (Table{kKeywordTitles, "<?\?\?>|1|100.00%|"}));
+}
+
+// Shares are of all keywords added. Equal counts come out in the quicksort's order.
+TEST_F(SearchReportsTest, Keywords) {
+    Load(Hit("a.org", 0, "/a.htm", Google("q=web+log+analysis&hl=en")));
+    EXPECT_EQ(Run(ReportKeywords),
+              (Table{kKeywordTitles, "analysis|1|33.33%|", "log|1|33.33%|", "web|1|33.33%|"}));
+    Load(Hit("a.org", 0, "/a.htm", Google("q=%22web+log%22+analysis")) +
+         Hit("b.org", 0, "/a.htm", Google("q=analysis")));
+    EXPECT_EQ(Run(ReportKeywords),
+              (Table{kKeywordTitles, "analysis|2|66.67%|", "web log|1|33.33%|"}));
+}
+
+// A later visitor that came from no search engine credits nothing.
+TEST_F(SearchReportsTest, TargetGoesToTheVisitorsLastSearchText) {
+    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
+             Hit("a.org", 1, "/b.htm", Google("q=red+boots")) +
+             Hit("a.org", 2, "/shop/thanks.htm", kOwn) + Hit("b.org", 0, "/shop/thanks.htm", kOwn),
+         "www.example.com", "thanks.htm");
+    EXPECT_EQ(Run(ReportPhrases),
+              (Table{kPhraseTitles, "red boots|1|50.00%|1", "shoes|1|50.00%|"}));
+    EXPECT_EQ(Run(ReportKeywords),
+              (Table{kKeywordTitles, "boots|1|33.33%|1", "red|1|33.33%|", "shoes|1|33.33%|"}));
+}
+
+// The referral hit itself counts when it is a target.
+TEST_F(SearchReportsTest, TargetsCountBelow400ExceptPartialContent) {
+    Load(Hit("a.org", 0, "/a.htm", Google("q=x")) + Hit("a.org", 1, "/shop/thanks.htm", kOwn, 206) +
+             Hit("a.org", 2, "/shop/thanks.htm", kOwn, 404) +
+             Hit("a.org", 3, "/shop/thanks.htm", kOwn, 304) +
+             Hit("b.org", 0, "/shop/thanks.htm", Google("q=x")),
+         "www.example.com", "thanks.htm");
+    EXPECT_EQ(Run(ReportSearchEngines),
+              (Table{"Search Engine|Count|Count %|Target", "Google|2|100.00%|2"}));
+}
+
+TEST_F(SearchReportsTest, NoSearchReferralLeavesOneEmptyRow) {
+    Load(Hit("a.org", 0, "/a.htm", "http://links.net/") + Hit("b.org", 0, "/a.htm"));
+    EXPECT_EQ(Run(ReportPhrasesPerEngine),
+              (Table{"Search Engine|Phrase|Count|Count %|Target", "||||"}));
+}
+
+// The https referrer matches its engine too.
+TEST_F(SearchReportsTest, SamePhraseFromTwoEngines) {
+    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
+         Hit("b.org", 0, "/a.htm", "https://www.bing.com/search?q=shoes"));
+    EXPECT_EQ(Run(ReportPhrasesPerEngine),
+              (Table{"Search Engine|Phrase|Count|Count %|Target", "Bing|shoes|1|50.00%|",
+                     "Google|shoes|1|50.00%|"}));
+    EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|2|100.00%|"}));
+}
+
+TEST_F(SearchReportsTest, SearchEngineListIsReadOnEveryRun) {
+    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")));
+    WriteFile("SearchEngines.txt", "Other\twww.other.com/\tq=\n");
+    EXPECT_EQ(Run(ReportSearchEngines), (Table{"Search Engine|Count|Count %|Target", "|||"}));
+    std::filesystem::remove(folder_ + "SearchEngines.txt");
+    try {
+        Run(ReportKeywords);
+        ADD_FAILURE() << "no error for the missing list";
+    } catch (const EVestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("SearchEngines.txt"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace vestrel
