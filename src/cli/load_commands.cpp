@@ -50,7 +50,7 @@ void AppendEscaped(std::string& out, std::string_view text) {
 
 int RunLoadCommand(const TLoadOptions& options) {
     const TLoadResult result = RunLoad(options);
-    const TLogAnalyzer& a = *result.Analyzer;
+    const TLogAnalyzer& a = result.Loaded();
     const bool any = a.HitCount > 0;
     std::printf("Hits=%d\nUsers=%d\n", a.HitCount, a.UserCount);
     std::printf("FirstHit=%s\n", any ? TimeText(a.FirstHit).c_str() : "---");
@@ -64,7 +64,7 @@ int RunLoadCommand(const TLoadOptions& options) {
 
 int RunDumpCommand(const TLoadOptions& options, long limit) {
     const TLoadResult result = RunLoad(options);
-    const TLogAnalyzer& a = *result.Analyzer;
+    const TLogAnalyzer& a = result.Loaded();
     std::string out;
     const long count = limit >= 0 && limit < a.HitCount ? limit : a.HitCount;
     for (long i = 0; i < count; ++i) {

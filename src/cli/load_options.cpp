@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "cli/report_session.h"
 #include "engine/date_time.h"
 #include "engine/errors.h"
 #include "engine/log_files.h"
@@ -75,11 +76,46 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
     command.add_option("--to", options.To, "Last day to keep (YYYY-MM-DD)");
     command.add_option("--last-hours", options.LastHours, "Hours before the latest hit to keep");
     command.add_option("--last-days", options.LastDays, "Days before the latest hit to keep");
-    command.add_option("FILE", options.Files, "Log files; each may hold the wildcards * and ?")
-        ->required();
+    command.add_option("FILE", options.Files, "Log files; each may hold the wildcards * and ?");
+    command.add_option("--report", options.Report,
+                       "Open this stored report (its files, downloads and settings) instead");
+    command.callback([&command, &options] {
+        options.TimeZoneGiven = command.count("--timezone") > 0;
+        if (options.Files.empty() && options.Report.empty())
+            throw CLI::ValidationError("FILE", "give log files or --report NAME");
+    });
 }
 
+TLoadResult::TLoadResult() = default;
+TLoadResult::~TLoadResult() = default;
+TLoadResult::TLoadResult(TLoadResult&&) noexcept = default;
+
+TLogAnalyzer& TLoadResult::Loaded() const {
+    return Session ? *Session->Model->Analyzer : *Analyzer;
+}
+
+namespace {
+
+// A stored report: its opening sequence; an error in a later step keeps what was loaded before.
+TLoadResult RunReportLoad(const TLoadOptions& options) {
+    TLoadResult result;
+    result.Session = CreateReportSession(options);
+    TMainModel& model = *result.Session->Model;
+    try {
+        if (!model.OpenReport(options.Report))
+            throw EVestrelError("There is no report named \"" + options.Report + "\"");
+    } catch (const EVestrelError& error) {
+        if (model.Analyzer == nullptr) throw;
+        result.Error = error.what();
+    }
+    result.LoadTimeMs = model.LoadTimeMs;
+    return result;
+}
+
+}  // namespace
+
 TLoadResult RunLoad(const TLoadOptions& options) {
+    if (!options.Report.empty()) return RunReportLoad(options);
     TLoadResult result;
     const std::string dataFolder = ResolveDataFolder(options.DataDir);
     result.Analyzer = std::make_unique<TLogAnalyzer>(dataFolder, ReadTargets(options.TargetsFile));

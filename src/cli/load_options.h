@@ -22,19 +22,29 @@ struct TLoadOptions {
     int LastHours = 0;
     int LastDays = 0;
     std::vector<std::string> Files;
+    std::string Report;  // a stored report to open instead of the files and options
+    bool TimeZoneGiven = false;
 };
 
 void AddLoadOptions(CLI::App& command, TLoadOptions& options);
 
 // The result of a loading run: the analyser with whatever was loaded, and the error that ended
 // the run early (empty when every file was read).
+struct TReportSession;
+
 struct TLoadResult {
-    std::unique_ptr<TLogAnalyzer> Analyzer;
+    TLoadResult();
+    ~TLoadResult();
+    TLoadResult(TLoadResult&&) noexcept;
+    std::unique_ptr<TReportSession> Session;  // set when a stored report was opened
+    std::unique_ptr<TLogAnalyzer> Analyzer;   // set when files were loaded
+    TLogAnalyzer& Loaded() const;
     std::string Error;
     int64_t LoadTimeMs = 0;
 };
 
-// Raises EVestrelError for an option that cannot be used (a bad date, an unreadable targets file).
+// Raises EVestrelError for an option that cannot be used (a bad date, an unreadable targets file,
+// a report that does not exist).
 TLoadResult RunLoad(const TLoadOptions& options);
 
 }  // namespace vestrel::cli

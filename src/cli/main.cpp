@@ -1,4 +1,5 @@
 // vestrel-cli: the headless front end over the analysis engine.
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv) {
     using namespace vestrel::cli;
+    std::setlocale(LC_COLLATE, "");  // reference lists sort by the user's collation
     CLI::App app{"Vestrel: web-server access log analyser (headless front end)", "vestrel-cli"};
     app.require_subcommand(1);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/filter_json.h"
+#include "cli/report_session.h"
 #include "cli/table_output.h"
 #include "engine/errors.h"
 #include "reports/catalogue.h"
@@ -26,7 +27,7 @@ TTableFormat FormatOf(const TStatOptions& options) {
 
 // Computes the statistic into the grid; the log data is written straight from the store.
 void PrintStatistic(const TReportAction& action, const TStatOptions& options,
-                    TLogAnalyzer& analyzer) {
+                    TLogAnalyzer& analyzer, const TReportSettings& settings) {
     const std::string title = ReportTitle(action, options.Path);
     if (action.CliName == "log-data") {
         WriteTable(TLogDataView(analyzer), FormatOf(options), title, stdout);
@@ -44,6 +45,16 @@ void PrintStatistic(const TReportAction& action, const TStatOptions& options,
         action.Generator(context);
     }
     WriteTable(TGridView(grid), FormatOf(options), title, stdout);
+}
+
+// The settings file's values for a stored report, unless the command line gives them.
+TReportSettings ReportSettingsOf(const TStatOptions& options, const TLoadResult& loaded) {
+    TReportSettings settings{options.ExcludeSearch != 0, options.LastDaysToShow};
+    if (loaded.Session == nullptr) return settings;
+    const TMainSettings& stored = loaded.Session->Model->Settings;
+    if (!options.ExcludeSearchGiven) settings.ExcludeSearshFromRef = stored.ExcludeSearshFromRef;
+    if (!options.LastDaysGiven) settings.LastDaysToShow = stored.LastDaysToShow;
+    return settings;
 }
 
 }  // namespace
@@ -68,6 +79,10 @@ void AddStatOptions(CLI::App& command, TStatOptions& options) {
     command.add_option("--path", options.Path, "day-span: the site path, e.g. images/logo.gif");
     command.add_option("--filter", options.FilterFile,
                        "filtered-log-data: a JSON object of filter fields");
+    command.parse_complete_callback([&command, &options] {
+        options.ExcludeSearchGiven = command.count("--exclude-search") > 0;
+        options.LastDaysGiven = command.count("--last-days-to-show") > 0;
+    });
 }
 
 int RunStatsCommand() {
@@ -81,7 +96,7 @@ int RunStatsCommand() {
 int RunStatCommand(const TStatOptions& options) {
     const TReportAction& action = StatisticNamed(options.Name);
     const TLoadResult loaded = RunLoad(options.Load);
-    PrintStatistic(action, options, *loaded.Analyzer);
+    PrintStatistic(action, options, loaded.Loaded(), ReportSettingsOf(options, loaded));
     if (loaded.Error.empty()) return 0;
     std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
     return 1;

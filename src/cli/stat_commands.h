@@ -18,6 +18,8 @@ struct TStatOptions {
     int LastDaysToShow = 31;
     std::string Path;
     std::string FilterFile;
+    bool ExcludeSearchGiven = false;
+    bool LastDaysGiven = false;
 };
 
 void AddStatOptions(CLI::App& command, TStatOptions& options);

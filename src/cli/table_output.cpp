@@ -140,7 +140,7 @@ TLogDataView::TLogDataView(const TLogAnalyzer& analyzer) : analyzer_(analyzer) {
 }
 
 int TLogDataView::ColCount() const {
-    return kLogDataColumns;
+    return static_cast<int>(kLogDataColumns);
 }
 int TLogDataView::RowCount() const {
     return analyzer_.HitCount + 1;

@@ -2,8 +2,6 @@
 
 namespace vestrel {
 
-const TLogDataWidths kDefaultLogDataWidths = {100, 50, 70, 100, 200, 50, 50, 150, 150, 50};
-
 namespace {
 
 struct TLogDataColumn {
@@ -36,10 +34,11 @@ void AppendHitRow(TVarGrid& grid, const TLogAnalyzer& analyzer, int hitIndex) {
 }  // namespace
 
 void DefineLogDataColumns(TVarGrid& grid, const TLogDataWidths& widths) {
-    grid.SetColCount(kLogDataColumns);
+    grid.SetColCount(static_cast<int>(kLogDataColumns));
     grid.SetRowCount(2);
-    for (int col = 0; col < kLogDataColumns; ++col)
-        DefineColumn(grid, col, kLogDataLayout[col].Title, kLogDataLayout[col].Type, widths[col]);
+    for (size_t col = 0; col < kLogDataColumns; ++col)
+        DefineColumn(grid, static_cast<int>(col), kLogDataLayout[col].Title,
+                     kLogDataLayout[col].Type, widths[col]);
 }
 
 void ReportLogData(TReportContext& context) {

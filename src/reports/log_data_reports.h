@@ -3,16 +3,18 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "engine/log_filter.h"
 #include "reports/report_context.h"
 
 namespace vestrel {
 
-constexpr int kLogDataColumns = 10;
+constexpr size_t kLogDataColumns = 10;
 constexpr int kMaxFilteredRows = 999;
 using TLogDataWidths = std::array<int, kLogDataColumns>;
-extern const TLogDataWidths kDefaultLogDataWidths;
+inline constexpr TLogDataWidths kDefaultLogDataWidths = {100, 50, 70,  100, 200,
+                                                         50,  50, 150, 150, 50};
 
 // The ten log-data columns ("Remote Host" .. "UID") with the given widths.
 void DefineLogDataColumns(TVarGrid& grid, const TLogDataWidths& widths);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/date_time.h"
 #include "engine/text_util.h"
@@ -227,82 +228,121 @@ bool IsTextCellType(TCellType type) {
     return type == ctEmptyText || type == ctText;
 }
 
-// ---- TCell ----
+// ---- Cells and the text store ----
 
-TVarGrid::TCell::TCell(const TCell& other) : type_(other.type_), value_(other.value_) {
-    if (type_ == ctText) value_.Text = new std::string(*other.value_.Text);
+TVarGrid::TCell TVarGrid::TCell::Cleared(TCellType type) {
+    TCell cell;
+    cell.Num = 0;
+    if (type == ctInteger) cell.Int = 0;
+    cell.TextLength = 0;
+    cell.Type = type == ctText ? ctEmptyText : type;
+    return cell;
 }
 
-TVarGrid::TCell::TCell(TCell&& other) noexcept : type_(other.type_), value_(other.value_) {
-    other.type_ = ctBlank;
+std::string_view TVarGrid::TextOf(const TCell& cell) const {
+    // An empty text may point past a store that was emptied since.
+    if (cell.TextLength == 0) return {};
+    return {texts_.data() + cell.TextStart, cell.TextLength};
 }
 
-TVarGrid::TCell& TVarGrid::TCell::operator=(TCell other) noexcept {
-    std::swap(type_, other.type_);
-    std::swap(value_, other.value_);
-    return *this;
-}
-
-TVarGrid::TCell::~TCell() {
-    ReleaseText();
-}
-
-void TVarGrid::TCell::ReleaseText() {
-    if (type_ == ctText) delete value_.Text;
-    type_ = ctBlank;
-}
-
-void TVarGrid::TCell::Reset(TCellType type) {
-    ReleaseText();
-    type_ = type == ctText ? ctEmptyText : type;
-    if (type_ == ctInteger)
-        value_.Int = 0;
-    else
-        value_.Num = 0;
-}
-
-void TVarGrid::TCell::SetText(std::string_view text) {
-    if (type_ == ctText) {
-        value_.Text->assign(text);
-        return;
+void TVarGrid::StoreText(TCell& cell, std::string_view text) {
+    if (text.size() > UINT32_MAX) Fail(kAssignmentError);
+    const auto length = static_cast<uint32_t>(text.size());
+    if (cell.Type == ctText) {
+        liveTextBytes_ -= cell.TextLength;
+        if (length <= cell.TextLength) {
+            std::memmove(texts_.data() + cell.TextStart, text.data(), length);
+            cell.TextLength = length;
+            liveTextBytes_ += length;
+            return;
+        }
+        cell.Type = ctEmptyText;  // its old text is dead now, also for a compaction
     }
-    value_.Text = new std::string(text);
-    type_ = ctText;
+    // A store of little more than dead bytes is compacted; the slack keeps small tables from
+    // compacting again and again.
+    constexpr size_t kSlack = size_t{1} << 20;
+    if (texts_.size() - liveTextBytes_ > liveTextBytes_ + kSlack) CompactTexts();
+    cell.TextStart = texts_.size();
+    cell.TextLength = length;
+    cell.Type = ctText;
+    texts_.append(text);
+    liveTextBytes_ += length;
+}
+
+void TVarGrid::ResetCell(TCell& cell, TCellType type) {
+    ReleaseTexts(&cell, &cell + 1);
+    cell = TCell::Cleared(type);
+}
+
+// Forgets the texts of the cells in [first, last), which are about to be overwritten or dropped.
+void TVarGrid::ReleaseTexts(const TCell* first, const TCell* last) {
+    for (const TCell* cell = first; cell != last; ++cell)
+        if (cell->Type == ctText) liveTextBytes_ -= cell->TextLength;
+    if (liveTextBytes_ == 0) texts_.clear();
+}
+
+// Copies the live texts into a fresh store in cell order, which also puts a sorted table's texts
+// in row order again.
+void TVarGrid::CompactTexts() {
+    std::string kept;
+    kept.reserve(liveTextBytes_);
+    for (TCell& cell : cells_) {
+        if (cell.Type != ctText) continue;
+        const std::string_view text = TextOf(cell);
+        cell.TextStart = kept.size();
+        kept.append(text);
+    }
+    texts_.swap(kept);
 }
 
 // ---- Sizing and columns ----
 
-TVarGrid::TVarGrid(const TLocaleInfo* locale) : locale_(locale), rows_(1) {}
+TVarGrid::TVarGrid(const TLocaleInfo* locale) : locale_(locale), tags_(1, 0) {}
 
 int TVarGrid::ColCount() const {
     return static_cast<int>(columns_.size());
 }
 
+// Lays the rows out again with `count` cells each: kept columns keep their cells, new ones get
+// empty-text cells.
 void TVarGrid::SetColCount(int count) {
-    count = std::max(count, 0);
-    columns_.resize(count);
-    for (TRow& row : rows_) row.Cells.resize(count);
+    const size_t newCols = static_cast<size_t>(std::max(count, 0));
+    const size_t oldCols = columns_.size();
+    if (newCols == oldCols) return;
+    const size_t rows = tags_.size();
+    const size_t kept = std::min(oldCols, newCols);
+    std::vector<TCell> cells(rows * newCols, TCell::Cleared(ctEmptyText));
+    for (size_t row = 0; row < rows; ++row) {
+        const TCell* from = cells_.data() + row * oldCols;
+        ReleaseTexts(from + kept, from + oldCols);
+        std::copy(from, from + kept, cells.data() + row * newCols);
+    }
+    cells_.swap(cells);
+    columns_.resize(newCols);
 }
 
 int TVarGrid::RowCount() const {
-    return static_cast<int>(rows_.size());
+    return static_cast<int>(tags_.size());
 }
 
 void TVarGrid::SetRowCount(int count) {
-    count = std::max(count, 0);
-    if (count <= RowCount()) {
-        rows_.erase(rows_.begin() + count, rows_.end());
+    const size_t newRows = static_cast<size_t>(std::max(count, 0));
+    const size_t oldRows = tags_.size();
+    const size_t cols = columns_.size();
+    if (newRows <= oldRows) {
+        ReleaseTexts(cells_.data() + newRows * cols, cells_.data() + cells_.size());
+        cells_.resize(newRows * cols);
+        tags_.resize(newRows);
         return;
     }
-    rows_.reserve(count);
-    while (RowCount() < count) {
-        TRow row;
-        row.Cells.reserve(columns_.size());
-        const bool titleRow = rows_.empty();
+    // Tables that grow a row at a time (the filtered log data) must not copy every row each time.
+    if (newRows * cols > cells_.capacity())
+        cells_.reserve(std::max(newRows * cols, 2 * cells_.capacity()));
+    if (newRows > tags_.capacity()) tags_.reserve(std::max(newRows, 2 * tags_.capacity()));
+    for (size_t row = oldRows; row < newRows; ++row)
         for (const TColumnDef& column : columns_)
-            row.Cells.emplace_back(titleRow ? ctEmptyText : column.Type);
-        rows_.push_back(std::move(row));
-    }
+            cells_.push_back(TCell::Cleared(row == 0 ? ctEmptyText : column.Type));
+    tags_.resize(newRows, 0);
 }
 
 void TVarGrid::Clear() {
@@ -316,7 +356,13 @@ void TVarGrid::SetColType(int col, TCellType type) {
     if (col < 0 || col >= ColCount()) return;
     columns_[col].Type = type;
     columns_[col].Alignment = IsNumericCellType(type) ? 1 : 0;
-    for (size_t r = 1; r < rows_.size(); ++r) rows_[r].Cells[col].Reset(type);
+    const TCell cleared = TCell::Cleared(type);
+    for (int row = 1; row < RowCount(); ++row) {
+        TCell& cell = RowCells(row)[col];
+        if (cell.Type == ctText) liveTextBytes_ -= cell.TextLength;
+        cell = cleared;
+    }
+    if (liveTextBytes_ == 0) texts_.clear();
 }
 
 void TVarGrid::SetColDecimals(int col, int decimals) {
@@ -360,92 +406,92 @@ TVarGrid::TCell& TVarGrid::CellAt(int col, int row) {
 
 const TVarGrid::TCell& TVarGrid::CellAt(int col, int row) const {
     if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) Fail(kInvalidCellIndex);
-    return rows_[row].Cells[col];
+    return cells_[static_cast<size_t>(row) * columns_.size() + col];
 }
 
 void TVarGrid::SetCellType(int col, int row, TCellType type) {
-    CellAt(col, row).Reset(type);
+    ResetCell(CellAt(col, row), type);
 }
 
 TCellType TVarGrid::GetCellType(int col, int row) const {
-    return CellAt(col, row).Type();
+    return CellAt(col, row).Type;
 }
 
 void TVarGrid::SetInt(int col, int row, int32_t value) {
     TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank) return;
     if (type == ctInteger)
-        cell.SetInt(value);
+        cell.Int = value;
     else if (HoldsDouble(type))
-        cell.SetNum(value);
+        cell.Num = value;
     else if (type == ctText)
-        cell.SetText(std::to_string(value));
+        StoreText(cell, std::to_string(value));
     else
         Fail(kAssignmentError);
 }
 
 void TVarGrid::IncInt(int col, int row) {
     TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank) return;
     if (type == ctInteger)
         // Wraps like the 32-bit counter it is instead of overflowing.
-        cell.SetInt(static_cast<int32_t>(static_cast<uint32_t>(cell.Int()) + 1u));
+        cell.Int = static_cast<int32_t>(static_cast<uint32_t>(cell.Int) + 1u);
     else if (HoldsDouble(type))
-        cell.SetNum(cell.Num() + 1.0);
+        cell.Num += 1.0;
     else
         Fail(kAssignmentError);
 }
 
 void TVarGrid::SetFloat(int col, int row, double value) {
     TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank) return;
     if (type == ctInteger)
-        cell.SetInt(RoundHalfEven(value, kAssignmentError));
+        cell.Int = RoundHalfEven(value, kAssignmentError);
     else if (HoldsDouble(type))
-        cell.SetNum(value);
+        cell.Num = value;
     else if (type == ctText)
-        cell.SetText(GeneralFormat(value, *locale_));
+        StoreText(cell, GeneralFormat(value, *locale_));
     else
         Fail(kAssignmentError);
 }
 
 void TVarGrid::SetDateTime(int col, int row, double value) {
     TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank) return;
     if (IsDateType(type))
-        cell.SetNum(value);
+        cell.Num = value;
     else if (type == ctText)
-        cell.SetText(ShortYearDate(value));
+        StoreText(cell, ShortYearDate(value));
     else
         Fail(kAssignmentError);
 }
 
 void TVarGrid::SetText(int col, int row, std::string_view text) {
     TCell& cell = CellAt(col, row);
-    switch (cell.Type()) {
+    switch (cell.Type) {
         case ctBlank:
             return;
         case ctInteger:
-            cell.SetInt(ReadInt(text));
+            cell.Int = ReadInt(text);
             return;
         case ctFloat:
-            cell.SetNum(ReadFloat(text, *locale_));
+            cell.Num = ReadFloat(text, *locale_);
             return;
         case ctPercent:
-            cell.SetNum(ReadFloat(text, *locale_) / 100);
+            cell.Num = ReadFloat(text, *locale_) / 100;
             return;
         case ctDate:
         case ctTime:
         case ctDateTime:
-            cell.SetNum(ReadDateTime(text, *locale_));
+            cell.Num = ReadDateTime(text, *locale_);
             return;
         case ctEmptyText:
         case ctText:
-            cell.SetText(text);
+            StoreText(cell, text);
             return;
     }
     Fail(kAssignmentError);
@@ -453,30 +499,34 @@ void TVarGrid::SetText(int col, int row, std::string_view text) {
 
 int32_t TVarGrid::GetInt(int col, int row) const {
     const TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank) return 0;
-    if (type == ctInteger) return cell.Int();
-    if (HoldsDouble(type)) return RoundHalfEven(cell.Num(), kIncompatibleValue);
-    if (type == ctText) return ReadInt(cell.Text());
+    if (type == ctInteger) return cell.Int;
+    if (HoldsDouble(type)) return RoundHalfEven(cell.Num, kIncompatibleValue);
+    if (type == ctText) return ReadInt(TextOf(cell));
     Fail(kIncompatibleValue);
 }
 
 double TVarGrid::GetFloat(int col, int row) const {
-    const TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    return NumberOf(CellAt(col, row));
+}
+
+// The cell as a number: what GetFloat answers and what a numeric column is sorted by.
+double TVarGrid::NumberOf(const TCell& cell) const {
+    const TCellType type = cell.Type;
     if (type == ctBlank) return 0;
-    if (type == ctInteger) return cell.Int();
-    if (HoldsDouble(type)) return cell.Num();
-    if (type == ctText) return ReadFloat(cell.Text(), *locale_);
+    if (type == ctInteger) return cell.Int;
+    if (HoldsDouble(type)) return cell.Num;
+    if (type == ctText) return ReadFloat(TextOf(cell), *locale_);
     Fail(kIncompatibleValue);
 }
 
 double TVarGrid::GetDate(int col, int row) const {
     const TCell& cell = CellAt(col, row);
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (type == ctBlank || type == ctEmptyText) return 0;
-    if (IsDateType(type)) return cell.Num();
-    if (type == ctText) return ReadDateTime(cell.Text(), *locale_);
+    if (IsDateType(type)) return cell.Num;
+    if (type == ctText) return ReadDateTime(TextOf(cell), *locale_);
     Fail(kIncompatibleValue);
 }
 
@@ -485,25 +535,25 @@ std::string TVarGrid::GetText(int col, int row) const {
 }
 
 std::string TVarGrid::DisplayText(const TCell& cell, const TColumnDef& column) const {
-    const TCellType type = cell.Type();
+    const TCellType type = cell.Type;
     if (ZerosAsBlank &&
-        ((type == ctInteger && cell.Int() == 0) || (HoldsDouble(type) && cell.Num() == 0.0)))
+        ((type == ctInteger && cell.Int == 0) || (HoldsDouble(type) && cell.Num == 0.0)))
         return "";
     switch (type) {
         case ctInteger:
-            return std::to_string(cell.Int());
+            return std::to_string(cell.Int);
         case ctFloat:
-            return FormatNumber(cell.Num(), column.Decimals, *locale_);
+            return FormatNumber(cell.Num, column.Decimals, *locale_);
         case ctPercent:
-            return FormatFixed(cell.Num() * 100, column.Decimals, *locale_) + "%";
+            return FormatFixed(cell.Num * 100, column.Decimals, *locale_) + "%";
         case ctDate:
-            return locale_->FormatShortDate(cell.Num());
+            return locale_->FormatShortDate(cell.Num);
         case ctTime:
-            return locale_->FormatLongTime(TimeFraction(cell.Num()));
+            return locale_->FormatLongTime(TimeFraction(cell.Num));
         case ctDateTime:
-            return locale_->FormatDateTimeCell(cell.Num());
+            return locale_->FormatDateTimeCell(cell.Num);
         case ctText:
-            return cell.Text();
+            return std::string(TextOf(cell));
         default:
             return "";
     }
@@ -513,12 +563,12 @@ std::string TVarGrid::DisplayText(const TCell& cell, const TColumnDef& column) c
 
 void TVarGrid::SetRowTag(int row, int tag) {
     if (row < 0 || row >= RowCount()) Fail(kInvalidCellIndex);
-    rows_[row].Tag = tag;
+    tags_[row] = tag;
 }
 
 int TVarGrid::GetRowTag(int row) const {
     if (row < 0 || row >= RowCount()) Fail(kInvalidCellIndex);
-    return rows_[row].Tag;
+    return tags_[row];
 }
 
 int TVarGrid::AddSubGroupLevel() {
@@ -589,15 +639,16 @@ void TVarGrid::SortRange(int col, int firstRow, int lastRow) {
     const bool flag = columns_[col].Descending;
     if (IsNumericCellType(columns_[col].Type)) {
         SortRangeBy<double>(
-            firstRow, lastRow, [&](int row) { return GetFloat(col, row); },
+            firstRow, lastRow, [&](int row) { return NumberOf(RowCells(row)[col]); },
             [flag](double a, double b) { return flag ? a > b : a < b; });
     } else {
+        // The texts stay where they are while the keys are read and sorted.
         SortRangeBy<std::string_view>(
             firstRow, lastRow,
-            [&](int row) -> std::string_view {
-                const TCell& cell = rows_[row].Cells[col];
-                if (cell.Type() != ctText) Fail(kIncompatibleValue);
-                return cell.Text();
+            [&](int row) {
+                const TCell& cell = RowCells(row)[col];
+                if (cell.Type != ctText) Fail(kIncompatibleValue);
+                return TextOf(cell);
             },
             [flag](std::string_view a, std::string_view b) { return flag ? a < b : a > b; });
     }
@@ -610,11 +661,33 @@ void TVarGrid::SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before be
     items.reserve(lastRow - firstRow + 1);
     for (int row = firstRow; row <= lastRow; ++row) items.push_back({readKey(row), row});
     QuickSort(items, 0, static_cast<int>(items.size()) - 1, before);
+    std::vector<int> from(items.size());
+    for (size_t i = 0; i < items.size(); ++i) from[i] = items[i].Row;
+    PermuteRows(firstRow, from);
+}
 
-    std::vector<TRow> sorted;
-    sorted.reserve(items.size());
-    for (const auto& item : items) sorted.push_back(std::move(rows_[item.Row]));
-    std::move(sorted.begin(), sorted.end(), rows_.begin() + firstRow);
+// Row firstRow + i takes the cells and tag of row from[i]. The rows move along the cycles of the
+// permutation, each once, with one row held aside per cycle; `from` is used up.
+void TVarGrid::PermuteRows(int firstRow, std::vector<int>& from) {
+    constexpr int kMoved = -1;
+    const size_t cols = columns_.size();
+    std::vector<TCell> held(cols);
+    for (size_t start = 0; start < from.size(); ++start) {
+        const int startRow = firstRow + static_cast<int>(start);
+        if (from[start] == kMoved || from[start] == startRow) continue;
+        std::copy_n(RowCells(startRow), cols, held.data());
+        const int heldTag = tags_[startRow];
+        int row = startRow;
+        for (;;) {
+            const int source = std::exchange(from[row - firstRow], kMoved);
+            if (source == startRow) break;
+            std::copy_n(RowCells(source), cols, RowCells(row));
+            tags_[row] = tags_[source];
+            row = source;
+        }
+        std::copy_n(held.data(), cols, RowCells(row));
+        tags_[row] = heldTag;
+    }
 }
 
 int TVarGrid::Seek(int startRow, int col, std::string_view text, int mode) const {

@@ -104,56 +104,49 @@ class TVarGrid {
     const TLocaleInfo& Locale() const { return *locale_; }
 
   private:
-    // One typed value: an integer, a double, or an owned text, chosen by the type byte. Kept at
-    // 16 bytes because report tables reach hundreds of thousands of rows.
-    class TCell {
-      public:
-        explicit TCell(TCellType type = ctEmptyText) { Reset(type); }
-        TCell(const TCell& other);
-        TCell(TCell&& other) noexcept;
-        TCell& operator=(TCell other) noexcept;
-        ~TCell();
-
-        TCellType Type() const { return type_; }
-        int32_t Int() const { return value_.Int; }
-        double Num() const { return value_.Num; }
-        const std::string& Text() const { return *value_.Text; }
-
-        // Gives the cell a type with a cleared value; an assigned text type becomes ctEmptyText.
-        void Reset(TCellType type);
-        void SetInt(int32_t value) { value_.Int = value; }
-        void SetNum(double value) { value_.Num = value; }
-        // Stores a text; the cell becomes ctText.
-        void SetText(std::string_view text);
-
-      private:
-        void ReleaseText();
-
-        TCellType type_ = ctBlank;
+    // One typed value in 16 bytes: an integer, a double, or a text kept in the grid's text store,
+    // chosen by the type byte. Report tables reach a million rows, so the cells are plain values
+    // in one array instead of objects of their own.
+    struct TCell {
         union {
             int32_t Int;
             double Num;
-            std::string* Text;  // owned while type_ is ctText
-        } value_{};
-    };
+            uint64_t TextStart;  // offset into texts_ while Type is ctText
+        };
+        uint32_t TextLength;
+        TCellType Type;
 
-    struct TRow {
-        std::vector<TCell> Cells;
-        int Tag = 0;
+        // A cell of `type` holding zero or no text; an assigned text type becomes ctEmptyText.
+        static TCell Cleared(TCellType type);
     };
 
     TCell& CellAt(int col, int row);
     const TCell& CellAt(int col, int row) const;
+    TCell* RowCells(int row) { return cells_.data() + static_cast<size_t>(row) * columns_.size(); }
     const TColumnDef& ColumnAt(int col) const;
+    std::string_view TextOf(const TCell& cell) const;
+    double NumberOf(const TCell& cell) const;
     std::string DisplayText(const TCell& cell, const TColumnDef& column) const;
+
+    // Text store: texts are appended, a shorter replacement is written in place, and the store is
+    // compacted once it holds more dead bytes than live ones.
+    void StoreText(TCell& cell, std::string_view text);
+    void ResetCell(TCell& cell, TCellType type);
+    void ReleaseTexts(const TCell* first, const TCell* last);
+    void CompactTexts();
+
     std::vector<std::pair<int, int>> SortRanges() const;
     void SortRange(int col, int firstRow, int lastRow);
     template <typename Key, typename ReadKey, typename Before>
     void SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before before);
+    void PermuteRows(int firstRow, std::vector<int>& from);
 
     const TLocaleInfo* locale_;
     std::vector<TColumnDef> columns_;
-    std::vector<TRow> rows_;  // rows_[0] holds the column titles
+    std::vector<TCell> cells_;  // row by row, ColCount cells a row; row 0 holds the column titles
+    std::vector<int> tags_;     // one a row, so its size is the row count
+    std::string texts_;
+    size_t liveTextBytes_ = 0;  // the bytes of texts_ that cells refer to
     std::vector<std::vector<int>> levels_;
     std::unordered_set<int> groupRowSet_;  // level 1 again, for IsGroupRow on every painted row
     int sortedColumn_ = -1;

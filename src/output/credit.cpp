@@ -1,0 +1,7 @@
+#include "output/credit.h"
+
+namespace vestrel {
+
+const char* const kVestrelHomePage = "https://vestrel.example.org/";
+
+}  // namespace vestrel

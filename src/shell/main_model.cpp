@@ -1,0 +1,152 @@
+#include "shell/main_model.h"
+
+#include <cstdio>
+
+#include "engine/errors.h"
+#include "engine/text_file.h"
+#include "engine/text_util.h"
+
+namespace vestrel {
+
+namespace {
+
+constexpr int kTelnetScriptBit = 1;
+
+const TReportAction& ActionNamed(std::string_view name) {
+    return *FindReportAction(name);
+}
+
+}  // namespace
+
+bool TMainHost::SelectReport(TDM1&, TLogFileDataParam&) {
+    Notice("Select Report: no selection dialog here");
+    return false;
+}
+void TMainHost::SetCaption(const std::string&) {}
+void TMainHost::RunTelnetScript(const TReportRecord&) {
+    Notice("Telnet script: not run, no telnet client in this build");
+}
+void TMainHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam&) {
+    if (!Trim(report.FTPFiles).empty())
+        Notice("FTP download: skipped, no FTP client in this build");
+}
+void TMainHost::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam&) {
+    if (!Trim(report.WEBFiles).empty())
+        Notice("HTTP download: skipped, no HTTP client in this build");
+}
+TLoadObserver& TMainHost::LoadObserver() {
+    return quiet_;
+}
+void TMainHost::ShowReport(const TVarGrid&, const std::string&) {}
+void TMainHost::Notice(const std::string&) {}
+
+std::vector<TFilterData> EnabledFilters(const std::vector<TFilterRow>& rows) {
+    std::vector<TFilterData> filters;
+    for (const TFilterRow& row : rows)
+        if (row.Enabled) filters.push_back(row);
+    return filters;
+}
+
+int TelnetOptionsValue(const std::string& text) {
+    const std::string_view trimmed = Trim(text);
+    if (trimmed.empty()) return 0;
+    int value = 0;
+    char extra = 0;
+    if (std::sscanf(std::string(trimmed).c_str(), "%d%c", &value, &extra) != 1)
+        throw EVestrelError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+TMainModel::TMainModel(TDM1& store, std::string dataFolder, TMainHost& host)
+    : store_(store), dataFolder_(std::move(dataFolder)), host_(host) {}
+
+void TMainModel::ReadSettings() {
+    vestrel::ReadSettings(TSettingsFile(SettingsFileName(dataFolder_)), Settings);
+}
+
+void TMainModel::BuildReportTree() {
+    ReportTree.clear();
+    std::string_view category;
+    for (const TReportAction& action : ReportCatalogue()) {
+        if (action.Tag <= 0) continue;
+        TReportTreeItem item{std::string(action.Caption), &action, {}};
+        if (action.Category.empty()) {
+            ReportTree.push_back(std::move(item));
+            continue;
+        }
+        if (action.Category != category) {
+            category = action.Category;
+            ReportTree.push_back({std::string(category), nullptr, {}});
+        }
+        ReportTree.back().Children.push_back(std::move(item));
+    }
+    ReportTree.push_back({OpenDomain, &ActionNamed("actBuildSiteTree"), {}});
+}
+
+void TMainModel::CreateAnalyzer(const TReportRecord& report) {
+    Analyzer.reset();
+    Analyzer = std::make_unique<TLogAnalyzer>(dataFolder_, report.Targets);
+    Analyzer->TimeZone = Settings.TimeZone;
+    Analyzer->OwnDomain = report.Domain;
+    Analyzer->DefaultPage = report.DefaultPage;
+    Analyzer->ReportDateSelection = {static_cast<uint8_t>(report.DateSelection), report.FromDate,
+                                     report.ToDate, report.LastHoures, report.LastDays};
+    Analyzer->ReportFilters = EnabledFilters(store_.ReportFilters());
+}
+
+void TMainModel::FetchAndLoad(const TReportRecord& report, TLogFileDataParam& files) {
+    SiteTree = std::make_unique<TSiteTree>(report.Domain);
+    LoadSiteTree(*SiteTree, report.SiteTree);
+    if (TelnetOptionsValue(report.TelnetOptions) & kTelnetScriptBit) host_.RunTelnetScript(report);
+    host_.DownloadFtpFiles(report, files);
+    host_.DownloadWebFiles(report, files);
+    LoadTimeMs = LoadLogFiles(*Analyzer, files, host_.LoadObserver());
+    FillSiteTreeCounts(*SiteTree, *Analyzer);
+    RunStatistic(ActionNamed("actGeneral"));
+}
+
+bool TMainModel::OpenReport(const std::string& name) {
+    TLogFileDataParam files;
+    if (name.empty()) {
+        if (!host_.SelectReport(store_, files)) return false;
+    } else {
+        if (!store_.FindReport(name)) return false;
+        FillLogFileData(SplitTextLines(store_.CurrentReport().LogFiles), files);
+    }
+    const TReportRecord report = store_.CurrentReport();
+    ReportTree.clear();
+    OpenReportName = report.Name;
+    Caption = "Vestrel [" + report.Name + "]";
+    host_.SetCaption(Caption);
+    OpenDomain = report.Domain;
+    BuildReportTree();
+    SiteTree.reset();
+    CreateAnalyzer(report);
+    if (report.Domain.empty()) return true;
+    FetchAndLoad(report, files);
+    return true;
+}
+
+void TMainModel::RunStatistic(const TReportAction& action, const std::string& daySpanPath) {
+    if (action.Generator == nullptr || Analyzer == nullptr) return;
+    TReportContext context{
+        *Analyzer, Grid, {Settings.ExcludeSearshFromRef, Settings.LastDaysToShow}, daySpanPath};
+    action.Generator(context);
+    ReportKind = action.ReportKind;
+    host_.ShowReport(Grid, ReportTitle(action, daySpanPath));
+}
+
+void TMainModel::StoreSiteTree() {
+    if (SiteTree == nullptr || SiteTree->SiteTreeRoot()->Children.empty()) return;
+    if (store_.ReadReports().empty() || !store_.FindReport(OpenReportName)) return;
+    TReportRecord report = store_.CurrentReport();
+    report.SiteTree = SaveSiteTree(*SiteTree);
+    store_.PostReport(report);
+}
+
+void TMainModel::Close() {
+    StoreSiteTree();
+    Analyzer.reset();
+}
+
+}  // namespace vestrel

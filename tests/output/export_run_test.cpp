@@ -1,0 +1,198 @@
+#include "output/export_run.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "engine/errors.h"
+#include "output/credit.h"
+#include "output/rtf_render.h"
+#include "reports/report_test_util.h"
+
+namespace vestrel {
+namespace {
+
+using testing_util::Line;
+
+class TRecordingStatus : public TExportStatus {
+  public:
+    void SetStatusText(const std::string& text) override { Texts.push_back(text); }
+    void ShowGeneralReport() override { ++GeneralShown; }
+    std::vector<std::string> Texts;
+    int GeneralShown = 0;
+};
+
+class TRecordingView : public THtmlView {
+  public:
+    void LoadLines(const std::vector<std::string>& lines) override { Lines = lines; }
+    std::vector<std::string> Lines;
+};
+
+std::vector<const TReportAction*> Actions(std::initializer_list<std::string_view> names) {
+    std::vector<const TReportAction*> actions;
+    for (std::string_view name : names) actions.push_back(FindReportAction(name));
+    return actions;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + 1))
+        ++count;
+    return count;
+}
+
+TEST(ExportCheckListTest, OffersTheTreeStatisticsGroupedAndChecked) {
+    TExportCheckList list;
+    const std::vector<TExportEntry>& entries = list.Entries();
+    ASSERT_EQ(entries.size(), 33u);  // no "Log Data", no site tree
+    const std::map<size_t, std::string> headings = {{1, "Visitors"},        {8, "Time period"},
+                                                    {14, "Refereeing"},     {20, "Pages"},
+                                                    {24, "Serach Engines"}, {29, "Errors"}};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_TRUE(entries[i].Checked);
+        EXPECT_EQ(entries[i].IsGroupHeading(), headings.contains(i)) << i;
+        if (headings.contains(i)) {
+            EXPECT_EQ(entries[i].Text, headings.at(i));
+        }
+    }
+    EXPECT_EQ(entries[0].Action->Action, "actGeneral");
+    EXPECT_EQ(entries[2].Action->Action, "actVisitTopDomain");
+    EXPECT_EQ(entries.back().Action->Action, "actError");
+}
+
+TEST(ExportCheckListTest, GroupHeadingCarriesItsMembersButInvertSkipsIt) {
+    TExportCheckList list;
+    list.SetChecked(1, false);  // "Visitors"
+    for (size_t i = 1; i <= 7; ++i) EXPECT_FALSE(list.Entries()[i].Checked) << i;
+    EXPECT_TRUE(list.Entries()[8].Checked);
+    list.InvertChecks();
+    EXPECT_FALSE(list.Entries()[1].Checked);
+    EXPECT_TRUE(list.Entries()[2].Checked);
+    EXPECT_FALSE(list.Entries()[0].Checked);
+    EXPECT_EQ(list.SelectedActions().front()->Action, "actVisitTopDomain");
+    list.SetAllChecked(false);
+    EXPECT_EQ(AcceptExportChoice(list, "out.xls", otExcelFile).Target, otScreen);
+    list.SetChecked(0, true);
+    const TExportChoice choice = AcceptExportChoice(list, " out.htm", otExcelFile);
+    EXPECT_EQ(choice.Target, otExcelFile);
+    EXPECT_EQ(choice.FileName, " out.htm");
+    EXPECT_EQ(choice.Actions, Actions({"actGeneral"}));
+    EXPECT_THROW(
+        try { AcceptExportChoice(list, "  \t", otHtmlFile); } catch (const EVestrelError& e) {
+            EXPECT_STREQ(e.what(), "Filename is missing");
+            throw;
+        },
+        EVestrelError);
+}
+
+class ExportRunTest : public testing_util::TReportFixture {
+  protected:
+    void SetUp() override {
+        TReportFixture::SetUp();
+        Load(Line("10.0.0.1", "01/May/2001:10:00:00", "/index.html") +
+             Line("10.0.0.2", "02/May/2001:11:00:00", "/b.html"));
+    }
+    void Export(std::initializer_list<std::string_view> names, int target,
+                const std::string& file) {
+        session_.RunExport(Actions(names), target, file, *analyzer_, {});
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream file(name, std::ios::binary);
+        std::stringstream content;
+        content << file.rdbuf();
+        return content.str();
+    }
+
+    TRecordingStatus status_;
+    TRecordingView view_;
+    TExportSession session_{&status_, &view_};
+};
+
+TEST_F(ExportRunTest, HtmlExportOfTwoReportsOverwritesTheFile) {
+    const std::string file = WriteFile("out.htm", std::string(100000, 'x'));
+    Export({"actGeneral", "actLogData", "actPopularDay"}, otHtmlFile, file);
+    const std::string html = Read(file);
+    EXPECT_TRUE(html.starts_with("<BODY><HTML>\r\n<CENTER><TABLE"));
+    EXPECT_EQ(Occurrences(html, "<TABLE "), 2u);
+    EXPECT_EQ(Occurrences(html, "</CENTER>\r\n<BR>\r\n<BR>\r\n"), 2u);
+    EXPECT_NE(html.find("<CENTER><B>  General </FONT>"), std::string::npos);
+    EXPECT_NE(html.find("<CENTER><B>  Weekday </FONT>"), std::string::npos);
+    EXPECT_TRUE(html.ends_with(std::string("<BR>\r\n<FONT SIZE=3>\r\nCreated with <A HREF=\"") +
+                               kVestrelHomePage +
+                               "\">Vestrel Log File Analyzer</A>\r\n</HTML></BODY>\r\n"));
+    const std::vector<std::string> texts = {"Writing   General...", "Writing   Weekday...", ""};
+    EXPECT_EQ(status_.Texts, texts);
+    EXPECT_EQ(status_.GeneralShown, 1);
+    EXPECT_EQ(session_.OutputTarget(), otScreen);
+    EXPECT_TRUE(view_.Lines.empty());
+}
+
+TEST_F(ExportRunTest, RtfExportBreaksPagesBetweenReportsOnly) {
+    const std::string file = folder_ + "out.doc";
+    Export({"actGeneral", "actPopularDay", "actPopularHour"}, otRtfFile, file);
+    const std::string rtf = Read(file);
+    EXPECT_TRUE(rtf.starts_with(RtfFileHeader() + "\\pard \\ql "));
+    EXPECT_EQ(Occurrences(rtf, std::string(kRtfPageBreak)), 2u);
+    EXPECT_EQ(Occurrences(rtf, "\\par \\page \\pard \\ql \\b\\fs32"), 2u);
+    EXPECT_TRUE(rtf.ends_with(kRtfFileTail));
+}
+
+TEST_F(ExportRunTest, ExcelTargetWritesAWorkbookWhateverTheName) {
+    const std::string file = folder_ + "book.htm";
+    Export({"actGeneral", "actPopularDay"}, otExcelFile, file);
+    EXPECT_TRUE(Read(file).starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"));
+    EXPECT_EQ(session_.OutputTarget(), otScreen);
+}
+
+TEST_F(ExportRunTest, UnwritableFileEndsTheRunWithItsName) {
+    // A full disk shows when the text files are written; the workbook writer refuses a device.
+    const std::vector<std::tuple<std::string, std::string, std::vector<int>>> cases = {
+        {folder_ + "missing/out",
+         "No such file or directory",
+         {otHtmlFile, otRtfFile, otExcelFile}},
+        {"/dev/full", "No space left on device", {otHtmlFile, otRtfFile}}};
+    for (const auto& [file, reason, targets] : cases) {
+        for (int target : targets) {
+            try {
+                Export({"actGeneral"}, target, file);
+                ADD_FAILURE() << "no error for " << file << " as " << target;
+            } catch (const EVestrelError& error) {
+                EXPECT_EQ(error.what(), "Cannot create file \"" + file + "\". " + reason);
+            }
+            EXPECT_EQ(session_.OutputTarget(), otScreen);
+        }
+    }
+    EXPECT_EQ(status_.GeneralShown, 5);
+    EXPECT_EQ(status_.Texts.back(), "");
+}
+
+TEST_F(ExportRunTest, NothingToExportWritesNothing) {
+    const std::string file = folder_ + "none.htm";
+    Export({}, otHtmlFile, file);
+    Export({"actLogData", "actDaySpan"}, otRtfFile, file);
+    Export({"actGeneral"}, otScreen, file);
+    EXPECT_FALSE(std::ifstream(file).is_open());
+    EXPECT_EQ(status_.GeneralShown, 0);
+}
+
+TEST_F(ExportRunTest, ScreenShowsTheViewPageAndANewExportDiscardsALeftoverOne) {
+    TVarGrid grid;
+    session_.RenderReport(grid, "  General");
+    EXPECT_EQ(view_.Lines.front(), "<BODY><HTML>");
+    EXPECT_EQ(view_.Lines.back(), "</HTML></BODY>");
+    EXPECT_TRUE(status_.Texts.empty());
+
+    const std::string first = folder_ + "first.htm";
+    session_.BeginExport(otHtmlFile, first, 1);
+    session_.BeginExport(otRtfFile, folder_ + "second.doc", 1);
+    session_.EndExport();
+    EXPECT_FALSE(std::ifstream(first).is_open());
+    EXPECT_EQ(Read(folder_ + "second.doc"), RtfFileHeader() + std::string(kRtfFileTail));
+    EXPECT_THROW(session_.BeginExport(7, first, 1), EVestrelError);
+    EXPECT_EQ(session_.OutputTarget(), otScreen);
+}
+
+}  // namespace
+}  // namespace vestrel
