@@ -86,6 +86,32 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
     });
 }
 
+void AddReportSettingOptions(CLI::App& command, TReportSettingOptions& options) {
+    CLI::Option* exclude =
+        command
+            .add_option("--exclude-search", options.ExcludeSearch,
+                        "1: leave search-engine referrals out of the referrer statistics")
+            ->check(CLI::Range(0, 1))
+            ->capture_default_str();
+    CLI::Option* lastDays =
+        command.add_option("--last-days-to-show", options.LastDaysToShow, "Days of the day span")
+            ->check(CLI::Range(0, 100000))
+            ->capture_default_str();
+    command.parse_complete_callback([exclude, lastDays, &options] {
+        options.ExcludeSearchGiven = exclude->count() > 0;
+        options.LastDaysGiven = lastDays->count() > 0;
+    });
+}
+
+TReportSettings ReportSettingsOf(const TReportSettingOptions& options, const TLoadResult& loaded) {
+    TReportSettings settings{options.ExcludeSearch != 0, options.LastDaysToShow};
+    if (loaded.Session == nullptr) return settings;
+    const TMainSettings& stored = loaded.Session->Model->Settings;
+    if (!options.ExcludeSearchGiven) settings.ExcludeSearshFromRef = stored.ExcludeSearshFromRef;
+    if (!options.LastDaysGiven) settings.LastDaysToShow = stored.LastDaysToShow;
+    return settings;
+}
+
 TLoadResult::TLoadResult() = default;
 TLoadResult::~TLoadResult() = default;
 TLoadResult::TLoadResult(TLoadResult&&) noexcept = default;

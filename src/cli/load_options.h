@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include "engine/log_analyzer.h"
+#include "reports/report_context.h"
 
 namespace vestrel::cli {
 
@@ -42,6 +43,17 @@ struct TLoadResult {
     std::string Error;
     int64_t LoadTimeMs = 0;
 };
+
+// The settings the statistics take: from the settings file for a stored report, unless the
+// command line gives them.
+struct TReportSettingOptions {
+    int ExcludeSearch = 1;
+    int LastDaysToShow = 31;
+    bool ExcludeSearchGiven = false;
+    bool LastDaysGiven = false;
+};
+void AddReportSettingOptions(CLI::App& command, TReportSettingOptions& options);
+TReportSettings ReportSettingsOf(const TReportSettingOptions& options, const TLoadResult& loaded);
 
 // Raises EVestrelError for an option that cannot be used (a bad date, an unreadable targets file,
 // a report that does not exist).

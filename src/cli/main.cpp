@@ -5,8 +5,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/export_command.h"
 #include "cli/load_commands.h"
 #include "cli/load_options.h"
+#include "cli/report_commands.h"
 #include "cli/stat_commands.h"
 #include "engine/errors.h"
 
@@ -33,12 +35,28 @@ int main(int argc, char** argv) {
         app.add_subcommand("stat", "Load log files, compute one statistic, print its table");
     AddStatOptions(*stat, statOptions);
 
+    TExportOptions exportOptions;
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Export statistics into one HTML, RTF or Excel file");
+    AddExportOptions(*exportCommand, exportOptions);
+
+    TReportCommandOptions reportOptions;
+    CLI::App* report = AddReportCommands(app, reportOptions);
+
+    TSiteTreeOptions siteTreeOptions;
+    CLI::App* siteTree =
+        app.add_subcommand("site-tree", "Print a stored report's site tree with its hit counts");
+    AddSiteTreeOptions(*siteTree, siteTreeOptions);
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*load) return RunLoadCommand(loadOptions);
         if (*dump) return RunDumpCommand(dumpOptions, dumpLimit);
         if (*stats) return RunStatsCommand();
         if (*stat) return RunStatCommand(statOptions);
+        if (*exportCommand) return RunExportCommand(exportOptions);
+        if (*report) return RunReportCommand(*report, reportOptions);
+        if (*siteTree) return RunSiteTreeCommand(siteTreeOptions);
     } catch (const vestrel::EVestrelError& error) {
         std::fprintf(stderr, "vestrel-cli: %s\n", error.what());
         return 1;

@@ -3,9 +3,10 @@
 #include <cstdio>
 
 #include "cli/filter_json.h"
-#include "cli/report_session.h"
 #include "cli/table_output.h"
 #include "engine/errors.h"
+#include "output/clipboard_render.h"
+#include "output/html_render.h"
 #include "reports/catalogue.h"
 #include "reports/log_data_reports.h"
 
@@ -25,11 +26,32 @@ TTableFormat FormatOf(const TStatOptions& options) {
     return options.Values ? TTableFormat::Values : TTableFormat::Tsv;
 }
 
+bool IsRendering(const std::string& format) {
+    return format == "html" || format == "rtf" || format == "sylk" || format == "text";
+}
+
+// The HTML view page, or the clipboard's RTF, SYLK or plain text of the grid.
+void WriteRendering(const TVarGrid& grid, const std::string& format, const std::string& title) {
+    std::string text;
+    if (format == "html")
+        for (const std::string& line : HtmlViewPage(grid, title)) text += line + "\n";
+    else if (format == "rtf")
+        text = ClipboardRtf(grid);
+    else if (format == "sylk")
+        text = ClipboardSylk(grid);
+    else
+        text = ClipboardText(grid);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
 // Computes the statistic into the grid; the log data is written straight from the store.
 void PrintStatistic(const TReportAction& action, const TStatOptions& options,
                     TLogAnalyzer& analyzer, const TReportSettings& settings) {
     const std::string title = ReportTitle(action, options.Path);
     if (action.CliName == "log-data") {
+        if (IsRendering(options.Format))
+            throw EVestrelError("log-data is shown from the hit store only: use tsv or json");
         WriteTable(TLogDataView(analyzer), FormatOf(options), title, stdout);
         return;
     }
@@ -40,21 +62,13 @@ void PrintStatistic(const TReportAction& action, const TStatOptions& options,
         DefineLogDataColumns(grid, kDefaultLogDataWidths);
         ListFilteredHits(grid, analyzer, ReadFilterFile(options.FilterFile));
     } else {
-        TReportContext context{
-            analyzer, grid, {options.ExcludeSearch != 0, options.LastDaysToShow}, options.Path};
+        TReportContext context{analyzer, grid, settings, options.Path};
         action.Generator(context);
     }
-    WriteTable(TGridView(grid), FormatOf(options), title, stdout);
-}
-
-// The settings file's values for a stored report, unless the command line gives them.
-TReportSettings ReportSettingsOf(const TStatOptions& options, const TLoadResult& loaded) {
-    TReportSettings settings{options.ExcludeSearch != 0, options.LastDaysToShow};
-    if (loaded.Session == nullptr) return settings;
-    const TMainSettings& stored = loaded.Session->Model->Settings;
-    if (!options.ExcludeSearchGiven) settings.ExcludeSearshFromRef = stored.ExcludeSearshFromRef;
-    if (!options.LastDaysGiven) settings.LastDaysToShow = stored.LastDaysToShow;
-    return settings;
+    if (IsRendering(options.Format))
+        WriteRendering(grid, options.Format, title);
+    else
+        WriteTable(TGridView(grid), FormatOf(options), title, stdout);
 }
 
 }  // namespace
@@ -63,26 +77,18 @@ void AddStatOptions(CLI::App& command, TStatOptions& options) {
     command.add_option("NAME", options.Name, "Statistic to compute (vestrel-cli stats lists them)")
         ->required();
     AddLoadOptions(command, options.Load);
-    command.add_option("--format", options.Format, "tsv: display texts; json: typed values")
-        ->check(CLI::IsMember({"tsv", "json"}))
+    command
+        .add_option("--format", options.Format,
+                    "tsv: display texts; json: typed values; html: the HTML view page; rtf, "
+                    "sylk, text: the clipboard copy")
+        ->check(CLI::IsMember({"tsv", "json", "html", "rtf", "sylk", "text"}))
         ->capture_default_str();
     command.add_flag("--values", options.Values,
                      "With tsv: raw values instead of display texts, and a group column");
-    command
-        .add_option("--exclude-search", options.ExcludeSearch,
-                    "1: leave search-engine referrals out of the referrer statistics")
-        ->check(CLI::Range(0, 1))
-        ->capture_default_str();
-    command.add_option("--last-days-to-show", options.LastDaysToShow, "Days of the day span")
-        ->check(CLI::Range(0, 100000))
-        ->capture_default_str();
+    AddReportSettingOptions(command, options.Settings);
     command.add_option("--path", options.Path, "day-span: the site path, e.g. images/logo.gif");
     command.add_option("--filter", options.FilterFile,
                        "filtered-log-data: a JSON object of filter fields");
-    command.parse_complete_callback([&command, &options] {
-        options.ExcludeSearchGiven = command.count("--exclude-search") > 0;
-        options.LastDaysGiven = command.count("--last-days-to-show") > 0;
-    });
 }
 
 int RunStatsCommand() {
@@ -96,7 +102,7 @@ int RunStatsCommand() {
 int RunStatCommand(const TStatOptions& options) {
     const TReportAction& action = StatisticNamed(options.Name);
     const TLoadResult loaded = RunLoad(options.Load);
-    PrintStatistic(action, options, loaded.Loaded(), ReportSettingsOf(options, loaded));
+    PrintStatistic(action, options, loaded.Loaded(), ReportSettingsOf(options.Settings, loaded));
     if (loaded.Error.empty()) return 0;
     std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
     return 1;

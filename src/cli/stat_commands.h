@@ -14,12 +14,9 @@ struct TStatOptions {
     std::string Name;
     std::string Format = "tsv";
     bool Values = false;
-    int ExcludeSearch = 1;
-    int LastDaysToShow = 31;
+    TReportSettingOptions Settings;
     std::string Path;
     std::string FilterFile;
-    bool ExcludeSearchGiven = false;
-    bool LastDaysGiven = false;
 };
 
 void AddStatOptions(CLI::App& command, TStatOptions& options);

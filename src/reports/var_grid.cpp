@@ -281,8 +281,8 @@ void TVarGrid::ReleaseTexts(const TCell* first, const TCell* last) {
     if (liveTextBytes_ == 0) texts_.clear();
 }
 
-// Copies the live texts into a fresh store in cell order, which also puts a sorted table's texts
-// in row order again.
+// Gathers the live texts in cell order, which also puts a sorted table's texts in row order
+// again. The store keeps its capacity for the texts of the next table.
 void TVarGrid::CompactTexts() {
     std::string kept;
     kept.reserve(liveTextBytes_);
@@ -292,7 +292,7 @@ void TVarGrid::CompactTexts() {
         cell.TextStart = kept.size();
         kept.append(text);
     }
-    texts_.swap(kept);
+    texts_.assign(kept);
 }
 
 // ---- Sizing and columns ----
@@ -303,21 +303,30 @@ int TVarGrid::ColCount() const {
     return static_cast<int>(columns_.size());
 }
 
-// Lays the rows out again with `count` cells each: kept columns keep their cells, new ones get
-// empty-text cells.
+// Lays the rows out again with `count` cells each, in place so that the cell array keeps its
+// capacity: kept columns keep their cells, new ones get empty-text cells. Row 0 stays where it is.
 void TVarGrid::SetColCount(int count) {
     const size_t newCols = static_cast<size_t>(std::max(count, 0));
     const size_t oldCols = columns_.size();
-    if (newCols == oldCols) return;
     const size_t rows = tags_.size();
-    const size_t kept = std::min(oldCols, newCols);
-    std::vector<TCell> cells(rows * newCols, TCell::Cleared(ctEmptyText));
-    for (size_t row = 0; row < rows; ++row) {
-        const TCell* from = cells_.data() + row * oldCols;
-        ReleaseTexts(from + kept, from + oldCols);
-        std::copy(from, from + kept, cells.data() + row * newCols);
+    const TCell empty = TCell::Cleared(ctEmptyText);
+    if (newCols < oldCols) {
+        for (size_t row = 0; row < rows; ++row) {
+            const TCell* from = cells_.data() + row * oldCols;
+            ReleaseTexts(from + newCols, from + oldCols);
+            if (row > 0) std::copy(from, from + newCols, cells_.data() + row * newCols);
+        }
+        cells_.resize(rows * newCols);
+    } else if (newCols > oldCols) {
+        cells_.resize(rows * newCols, empty);
+        // From the last row back, so that no row is overwritten before it has moved.
+        for (size_t row = rows; row-- > 0;) {
+            const TCell* from = cells_.data() + row * oldCols;
+            TCell* to = cells_.data() + row * newCols;
+            if (row > 0) std::copy_backward(from, from + oldCols, to + oldCols);
+            std::fill(to + oldCols, to + newCols, empty);
+        }
     }
-    cells_.swap(cells);
     columns_.resize(newCols);
 }
 

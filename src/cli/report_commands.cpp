@@ -1,0 +1,132 @@
+#include "cli/report_commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "cli/report_session.h"
+#include "engine/errors.h"
+#include "shell/data_folder.h"
+#include "shell/report_json.h"
+#include "shell/report_selection.h"
+
+namespace vestrel::cli {
+
+namespace {
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::string ReadWholeFile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+TReportDefinition DefinitionNamed(TDM1& store, const std::string& name) {
+    if (!store.FindReport(name)) throw EVestrelError("There is no report named \"" + name + "\"");
+    return store.ReadDefinition();
+}
+
+int ListReports(TDM1& store) {
+    for (const TReportListEntry& entry : FillReportList(store, TLocaleInfo::Iso()))
+        Print(entry.Name + "\t" + entry.Domain + "\t" + entry.FileSize + "\t" + entry.DateRange +
+              "\t" + std::to_string(entry.Picture) + "\n");
+    return 0;
+}
+
+int ImportReports(TDM1& store, const std::string& fileName) {
+    const std::vector<TReportDefinition> definitions = ReportsFromJsonText(ReadWholeFile(fileName));
+    store.StoreDefinitions(definitions);
+    for (const TReportDefinition& definition : definitions)
+        Print("imported " + definition.Report.Name + "\n");
+    return 0;
+}
+
+int ExportReport(TDM1& store, const TReportCommandOptions& options) {
+    const std::string text = JsonText(
+        nlohmann::ordered_json::array({ReportToJson(DefinitionNamed(store, options.Name))}));
+    if (options.Out.empty()) {
+        Print(text);
+        return 0;
+    }
+    std::ofstream out(options.Out, std::ios::binary | std::ios::trunc);
+    if (!(out << text)) throw EVestrelError("Cannot write file \"" + options.Out + "\"");
+    return 0;
+}
+
+int DeleteReport(TDM1& store, const std::string& name) {
+    DefinitionNamed(store, name);
+    store.DeleteReport();
+    return 0;
+}
+
+}  // namespace
+
+CLI::App* AddReportCommands(CLI::App& app, TReportCommandOptions& options) {
+    CLI::App* report = app.add_subcommand("report", "The stored report definitions");
+    report->require_subcommand(1);
+    report->add_option("--data-dir", options.DataDir, "Data folder");
+    report->add_subcommand("list", "One line per report: name, domain, size, date range, picture");
+    for (auto [name, help] : {std::pair{"show", "Print a report with its filters as JSON"},
+                              {"copy", "Store a copy of a report"},
+                              {"delete", "Delete a report"}})
+        report->add_subcommand(name, help)->add_option("NAME", options.Name)->required();
+    CLI::App* exportCommand =
+        report->add_subcommand("export", "Write a report as JSON that import takes back");
+    exportCommand->add_option("NAME", options.Name)->required();
+    exportCommand->add_option("--out", options.Out, "File to write instead of standard output");
+    report->add_subcommand("import", "Create or replace reports from a JSON object or array")
+        ->add_option("FILE", options.Name)
+        ->required();
+    return report;
+}
+
+int RunReportCommand(const CLI::App& report, const TReportCommandOptions& options) {
+    const std::unique_ptr<TDM1> store = OpenStore(ResolveDataFolder(options.DataDir));
+    const std::string command = report.get_subcommands().front()->get_name();
+    if (command == "list") return ListReports(*store);
+    if (command == "show") {
+        Print(JsonText(ReportToJson(DefinitionNamed(*store, options.Name))));
+        return 0;
+    }
+    if (command == "import") return ImportReports(*store, options.Name);
+    if (command == "export") return ExportReport(*store, options);
+    if (command == "copy") {
+        const std::string copy = CopyReport(*store, options.Name);
+        if (copy.empty()) throw EVestrelError("There is no report named \"" + options.Name + "\"");
+        Print(copy + "\n");
+        return 0;
+    }
+    return DeleteReport(*store, options.Name);
+}
+
+void AddSiteTreeOptions(CLI::App& command, TSiteTreeOptions& options) {
+    command.add_option("--report", options.Load.Report, "The stored report")->required();
+    command.add_option("--data-dir", options.Load.DataDir, "Data folder");
+    command.add_flag("--build", options.Build, "Rebuild the site tree from the hits");
+    command.add_flag("--save", options.Save, "Store the site tree into the report");
+}
+
+int RunSiteTreeCommand(const TSiteTreeOptions& options) {
+    const TLoadResult loaded = RunLoad(options.Load);
+    TMainModel& model = *loaded.Session->Model;
+    if (model.SiteTree == nullptr)
+        throw EVestrelError("The report \"" + options.Load.Report +
+                            "\" has no domain, so no site tree");
+    if (options.Build) {
+        BuildSiteTree(*model.SiteTree, *model.Analyzer, model.Settings.StopBuildTree);
+        FillSiteTreeCounts(*model.SiteTree, *model.Analyzer);
+    }
+    Print(RenderSiteTree(*model.SiteTree));
+    if (options.Save) model.StoreSiteTree();
+    if (loaded.Error.empty()) return 0;
+    std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
+    return 1;
+}
+
+}  // namespace vestrel::cli
