@@ -70,17 +70,21 @@ int DeleteReport(TDM1& store, const std::string& name) {
 CLI::App* AddReportCommands(CLI::App& app, TReportCommandOptions& options) {
     CLI::App* report = app.add_subcommand("report", "The stored report definitions");
     report->require_subcommand(1);
-    report->add_option("--data-dir", options.DataDir, "Data folder");
-    report->add_subcommand("list", "One line per report: name, domain, size, date range, picture");
-    for (auto [name, help] : {std::pair{"show", "Print a report with its filters as JSON"},
-                              {"copy", "Store a copy of a report"},
-                              {"delete", "Delete a report"}})
-        report->add_subcommand(name, help)->add_option("NAME", options.Name)->required();
-    CLI::App* exportCommand =
-        report->add_subcommand("export", "Write a report as JSON that import takes back");
+    auto command = [&](const char* name, const char* help) {
+        CLI::App* sub = report->add_subcommand(name, help);
+        sub->add_option("--data-dir", options.DataDir, "Data folder");
+        return sub;
+    };
+    command("list", "One line per report: name, domain, size, date range, picture");
+    command("show", "Print a report with its filters as JSON")
+        ->add_option("NAME", options.Name)
+        ->required();
+    command("copy", "Store a copy of a report")->add_option("NAME", options.Name)->required();
+    command("delete", "Delete a report")->add_option("NAME", options.Name)->required();
+    CLI::App* exportCommand = command("export", "Write a report as JSON that import takes back");
     exportCommand->add_option("NAME", options.Name)->required();
     exportCommand->add_option("--out", options.Out, "File to write instead of standard output");
-    report->add_subcommand("import", "Create or replace reports from a JSON object or array")
+    command("import", "Create or replace reports from a JSON object or array")
         ->add_option("FILE", options.Name)
         ->required();
     return report;

@@ -5,24 +5,37 @@
 #include <span>
 
 #include "engine/text_util.h"
+#include "reports/report_index.h"
 
 namespace vestrel {
-
-bool TExternalReferrals::operator()(const TLogHit& hit) {
-    if (hit.ReferrerKey == 0) return false;
-    int8_t& known = memo_[hit.ReferrerKey];
-    if (known < 0) {
-        const std::string_view referrer = analyzer_.ReferrerText(hit);
-        known = !analyzer_.IsOwnSite(referrer) &&
-                (!excludeSearch_ || analyzer_.FindSearchEngine(referrer) < 0);
-    }
-    return known != 0;
-}
 
 namespace {
 
 constexpr uint16_t kPartialContent = 206;
 constexpr int kTargetsColumn = 3;
+
+// Whether a hit's referrer makes it an external referral: a referrer that is not the site's own
+// and, when search engines are excluded, comes from no listed engine. Worked out once per referrer.
+class TExternalReferrals {
+  public:
+    TExternalReferrals(const TLogAnalyzer& analyzer, bool excludeSearch)
+        : analyzer_(analyzer), excludeSearch_(excludeSearch), memo_(analyzer.Referrers, -1) {}
+    bool operator()(const TLogHit& hit) {
+        if (hit.ReferrerKey == 0) return false;
+        int8_t& known = memo_[hit.ReferrerKey];
+        if (known < 0) {
+            const std::string_view referrer = analyzer_.ReferrerText(hit);
+            known = !analyzer_.IsOwnSite(referrer) &&
+                    (!excludeSearch_ || analyzer_.FindSearchEngine(referrer) < 0);
+        }
+        return known != 0;
+    }
+
+  private:
+    const TLogAnalyzer& analyzer_;
+    bool excludeSearch_;
+    TKeyMemo<int8_t> memo_;  // -1 not yet known, else 0 or 1
+};
 
 // A visitor's first external referral, with the visitor's external-referral hits and target hits
 // from there on.

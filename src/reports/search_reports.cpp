@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/referrer_reports.h"
 #include "reports/report_format.h"
+#include "reports/report_index.h"
 
 namespace vestrel {
 

@@ -151,6 +151,22 @@ int MonthOf(double t) {
     return DecodeDateTime(t).Month;
 }
 
+// A table over a cycle of `length` weeks or months numbered 1..length, its rows laid out from
+// the first hit's; numberOf(time) numbers the time in the cycle, labelOf(number) titles a row.
+template <typename NumberOf, typename LabelOf>
+void ReportCycle(TReportContext& context, std::string_view title, int length, NumberOf numberOf,
+                 LabelOf labelOf) {
+    const TLogAnalyzer& a = context.Analyzer;
+    context.Grid.Clear();
+    const int first = numberOf(a.FirstHit);
+    auto buckets = Accumulate(a, length, PerDay([first, length, numberOf](double day) {
+                                  return CycleOffset(numberOf(day), first, length);
+                              }));
+    FitCycle(buckets, CycleOffset(numberOf(a.LastHit), first, length) + 1);
+    WriteTimeTable(context, title, buckets,
+                   [&](int offset) { return labelOf((first - 1 + offset) % length + 1); });
+}
+
 }  // namespace
 
 int WeekNumber(double t) {
@@ -196,30 +212,14 @@ void ReportDailyAccess(TReportContext& context) {
 }
 
 void ReportWeeklyAccess(TReportContext& context) {
-    const TLogAnalyzer& a = context.Analyzer;
-    context.Grid.Clear();
-    const int firstWeek = WeekNumber(a.FirstHit);
-    auto buckets = Accumulate(a, kWeeksInCycle, PerDay([firstWeek](double day) {
-                                  return CycleOffset(WeekNumber(day), firstWeek, kWeeksInCycle);
-                              }));
-    FitCycle(buckets, CycleOffset(WeekNumber(a.LastHit), firstWeek, kWeeksInCycle) + 1);
-    WriteTimeTable(context, "Week", buckets, [&](int offset) {
-        const int week = firstWeek + offset;
-        return "w" + std::to_string(week > kWeeksInCycle ? week - kWeeksInCycle : week);
-    });
+    ReportCycle(context, "Week", kWeeksInCycle, WeekNumber,
+                [](int week) { return "w" + std::to_string(week); });
 }
 
 void ReportMonthlyAccess(TReportContext& context) {
-    const TLogAnalyzer& a = context.Analyzer;
-    context.Grid.Clear();
-    const int firstMonth = MonthOf(a.FirstHit);
-    auto buckets = Accumulate(a, kMonthsInCycle, PerDay([firstMonth](double day) {
-                                  return CycleOffset(MonthOf(day), firstMonth, kMonthsInCycle);
-                              }));
-    FitCycle(buckets, CycleOffset(MonthOf(a.LastHit), firstMonth, kMonthsInCycle) + 1);
-    WriteTimeTable(context, "Month", buckets, [&](int offset) {
-        return a.Locale->LongMonthNames[(firstMonth - 1 + offset) % kMonthsInCycle];
-    });
+    const TLocaleInfo& locale = *context.Analyzer.Locale;
+    ReportCycle(context, "Month", kMonthsInCycle, MonthOf,
+                [&](int month) { return locale.LongMonthNames[month - 1]; });
 }
 
 }  // namespace vestrel

@@ -239,10 +239,35 @@ TVarGrid::TCell TVarGrid::TCell::Cleared(TCellType type) {
     return cell;
 }
 
+TVarGrid::TTextRef TVarGrid::TTextStore::Add(std::string_view text) {
+    // Large enough that a big table needs few chunks, small enough to waste little at a chunk's
+    // end; a longer text gets a chunk of its own.
+    constexpr size_t kChunkBytes = size_t{1} << 20;
+    while (filling_ < chunks_.size() &&
+           chunks_[filling_].Capacity - chunks_[filling_].Used < text.size())
+        ++filling_;
+    if (filling_ == chunks_.size()) {
+        const size_t capacity = std::max(kChunkBytes, text.size());
+        chunks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), capacity, 0});
+    }
+    TChunk& chunk = chunks_[filling_];
+    const TTextRef ref{static_cast<uint32_t>(filling_), static_cast<uint32_t>(chunk.Used)};
+    std::copy(text.begin(), text.end(), chunk.Bytes.get() + chunk.Used);
+    chunk.Used += text.size();
+    used_ += text.size();
+    return ref;
+}
+
+void TVarGrid::TTextStore::Clear() {
+    for (TChunk& chunk : chunks_) chunk.Used = 0;
+    filling_ = 0;
+    used_ = 0;
+}
+
 std::string_view TVarGrid::TextOf(const TCell& cell) const {
-    // An empty text may point past a store that was emptied since.
+    // An empty text may refer to a store that was emptied since.
     if (cell.TextLength == 0) return {};
-    return {texts_.data() + cell.TextStart, cell.TextLength};
+    return {texts_.At(cell.Text), cell.TextLength};
 }
 
 void TVarGrid::StoreText(TCell& cell, std::string_view text) {
@@ -251,7 +276,7 @@ void TVarGrid::StoreText(TCell& cell, std::string_view text) {
     if (cell.Type == ctText) {
         liveTextBytes_ -= cell.TextLength;
         if (length <= cell.TextLength) {
-            std::memmove(texts_.data() + cell.TextStart, text.data(), length);
+            std::copy(text.begin(), text.end(), texts_.At(cell.Text));
             cell.TextLength = length;
             liveTextBytes_ += length;
             return;
@@ -261,11 +286,10 @@ void TVarGrid::StoreText(TCell& cell, std::string_view text) {
     // A store of little more than dead bytes is compacted; the slack keeps small tables from
     // compacting again and again.
     constexpr size_t kSlack = size_t{1} << 20;
-    if (texts_.size() - liveTextBytes_ > liveTextBytes_ + kSlack) CompactTexts();
-    cell.TextStart = texts_.size();
+    if (texts_.Used() - liveTextBytes_ > liveTextBytes_ + kSlack) CompactTexts();
+    cell.Text = texts_.Add(text);
     cell.TextLength = length;
     cell.Type = ctText;
-    texts_.append(text);
     liveTextBytes_ += length;
 }
 
@@ -278,21 +302,23 @@ void TVarGrid::ResetCell(TCell& cell, TCellType type) {
 void TVarGrid::ReleaseTexts(const TCell* first, const TCell* last) {
     for (const TCell* cell = first; cell != last; ++cell)
         if (cell->Type == ctText) liveTextBytes_ -= cell->TextLength;
-    if (liveTextBytes_ == 0) texts_.clear();
+    if (liveTextBytes_ == 0) texts_.Clear();
 }
 
-// Gathers the live texts in cell order, which also puts a sorted table's texts in row order
-// again. The store keeps its capacity for the texts of the next table.
+// Adds the live texts to the emptied store again, in cell order, which also puts a sorted table's
+// texts in row order again.
 void TVarGrid::CompactTexts() {
     std::string kept;
     kept.reserve(liveTextBytes_);
+    for (const TCell& cell : cells_)
+        if (cell.Type == ctText) kept.append(TextOf(cell));
+    texts_.Clear();
+    std::string_view rest = kept;
     for (TCell& cell : cells_) {
         if (cell.Type != ctText) continue;
-        const std::string_view text = TextOf(cell);
-        cell.TextStart = kept.size();
-        kept.append(text);
+        cell.Text = texts_.Add(rest.substr(0, cell.TextLength));
+        rest.remove_prefix(cell.TextLength);
     }
-    texts_.assign(kept);
 }
 
 // ---- Sizing and columns ----
@@ -348,9 +374,11 @@ void TVarGrid::SetRowCount(int count) {
     if (newRows * cols > cells_.capacity())
         cells_.reserve(std::max(newRows * cols, 2 * cells_.capacity()));
     if (newRows > tags_.capacity()) tags_.reserve(std::max(newRows, 2 * tags_.capacity()));
-    for (size_t row = oldRows; row < newRows; ++row)
-        for (const TColumnDef& column : columns_)
-            cells_.push_back(TCell::Cleared(row == 0 ? ctEmptyText : column.Type));
+    if (oldRows == 0) cells_.resize(cols, TCell::Cleared(ctEmptyText));  // the title row
+    std::vector<TCell> dataRow;
+    for (const TColumnDef& column : columns_) dataRow.push_back(TCell::Cleared(column.Type));
+    for (size_t row = std::max<size_t>(oldRows, 1); row < newRows; ++row)
+        cells_.insert(cells_.end(), dataRow.begin(), dataRow.end());
     tags_.resize(newRows, 0);
 }
 
@@ -371,7 +399,7 @@ void TVarGrid::SetColType(int col, TCellType type) {
         if (cell.Type == ctText) liveTextBytes_ -= cell.TextLength;
         cell = cleared;
     }
-    if (liveTextBytes_ == 0) texts_.clear();
+    if (liveTextBytes_ == 0) texts_.Clear();
 }
 
 void TVarGrid::SetColDecimals(int col, int decimals) {
@@ -717,6 +745,14 @@ void DefineColumn(TVarGrid& grid, int index, std::string_view title, TCellType t
     const bool numericStart = type == ctInteger || type == ctFloat || type == ctPercent;
     // Tables without a data row yet get their row 1 from the generator later.
     if (numericStart && grid.RowCount() > 1) grid.SetInt(index, 1, 0);
+}
+
+void SetUpTable(TVarGrid& grid, std::initializer_list<TColumnSetup> columns, int dataRows) {
+    grid.SetColCount(static_cast<int>(columns.size()));
+    grid.SetRowCount(std::max(dataRows, 1) + 1);
+    int col = 0;
+    for (const TColumnSetup& column : columns)
+        DefineColumn(grid, col++, column.Title, column.Type, column.Width);
 }
 
 }  // namespace vestrel

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -104,6 +106,33 @@ class TVarGrid {
     const TLocaleInfo& Locale() const { return *locale_; }
 
   private:
+    // Where a text lies in the text store.
+    struct TTextRef {
+        uint32_t Chunk;
+        uint32_t Offset;
+    };
+
+    // The texts of the text cells, in chunks that never move, so that a growing store copies
+    // nothing. Emptied, it keeps its chunks for the next table's texts.
+    class TTextStore {
+      public:
+        TTextRef Add(std::string_view text);
+        const char* At(TTextRef ref) const { return chunks_[ref.Chunk].Bytes.get() + ref.Offset; }
+        char* At(TTextRef ref) { return chunks_[ref.Chunk].Bytes.get() + ref.Offset; }
+        size_t Used() const { return used_; }  // bytes added since the last Clear
+        void Clear();
+
+      private:
+        struct TChunk {
+            std::unique_ptr<char[]> Bytes;
+            size_t Capacity;
+            size_t Used;
+        };
+        std::vector<TChunk> chunks_;
+        size_t filling_ = 0;  // the chunk texts are added to
+        size_t used_ = 0;
+    };
+
     // One typed value in 16 bytes: an integer, a double, or a text kept in the grid's text store,
     // chosen by the type byte. Report tables reach a million rows, so the cells are plain values
     // in one array instead of objects of their own.
@@ -111,7 +140,7 @@ class TVarGrid {
         union {
             int32_t Int;
             double Num;
-            uint64_t TextStart;  // offset into texts_ while Type is ctText
+            TTextRef Text;  // while Type is ctText
         };
         uint32_t TextLength;
         TCellType Type;
@@ -128,7 +157,7 @@ class TVarGrid {
     double NumberOf(const TCell& cell) const;
     std::string DisplayText(const TCell& cell, const TColumnDef& column) const;
 
-    // Text store: texts are appended, a shorter replacement is written in place, and the store is
+    // Texts are added to the store, a shorter replacement is written in place, and the store is
     // compacted once it holds more dead bytes than live ones.
     void StoreText(TCell& cell, std::string_view text);
     void ResetCell(TCell& cell, TCellType type);
@@ -145,7 +174,7 @@ class TVarGrid {
     std::vector<TColumnDef> columns_;
     std::vector<TCell> cells_;  // row by row, ColCount cells a row; row 0 holds the column titles
     std::vector<int> tags_;     // one a row, so its size is the row count
-    std::string texts_;
+    TTextStore texts_;
     size_t liveTextBytes_ = 0;  // the bytes of texts_ that cells refer to
     std::vector<std::vector<int>> levels_;
     std::unordered_set<int> groupRowSet_;  // level 1 again, for IsGroupRow on every painted row
@@ -155,5 +184,20 @@ class TVarGrid {
 // The column set-up every statistic uses: title in row 0, width, type; two decimals for ctFloat;
 // a numeric 0 in row 1 for ctInteger, ctFloat and ctPercent.
 void DefineColumn(TVarGrid& grid, int index, std::string_view title, TCellType type, int width);
+
+struct TColumnSetup {
+    std::string_view Title;
+    TCellType Type;
+    int Width;
+};
+
+// Gives the table these columns and `dataRows` data rows (one empty row when there are none).
+void SetUpTable(TVarGrid& grid, std::initializer_list<TColumnSetup> columns, int dataRows);
+
+// Width of a count column, and of a text column that fills the table beside one.
+constexpr int kCountColumnWidth = 50;
+inline int WidthBesideCount(const TVarGrid& grid) {
+    return grid.TableWidth - 75;
+}
 
 }  // namespace vestrel

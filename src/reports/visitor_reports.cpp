@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/hash_string_list.h"
-#include "reports/page_reports.h"
 #include "reports/report_format.h"
+#include "reports/report_index.h"
 
 namespace vestrel {
 

@@ -1,7 +1,7 @@
 // vestrel-cli end to end: the binary is run on files written here and on the public samples.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <zlib.h>
+
+#include "cli/cli_runner.h"
 
 #include <array>
 #include <cstdio>
@@ -15,39 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out, Err;
-};
+using TRun = vestrel::testing_util::TCliRun;
 
-class CliTest : public ::testing::Test {
+class CliTest : public vestrel::testing_util::TCliFixture {
   protected:
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "vestrel-cli-XXXXXX";
-        dir_ = mkdtemp(pattern.data());
-        dir_ += "/";
+        TCliFixture::SetUp();
         fs::create_directories(dir_ + "data");
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ + name, std::ios::binary) << content;
-        return dir_ + name;
-    }
-
-    TRun Run(const std::string& arguments) {
-        const std::string command =
-            std::string(VESTREL_CLI) + " " + arguments + " 2>" + dir_ + "stderr.txt";
-        TRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> chunk{};
-        size_t got;
-        while ((got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-            run.Out.append(chunk.data(), got);
-        run.Status = WEXITSTATUS(pclose(pipe));
-        std::ifstream err(dir_ + "stderr.txt");
-        run.Err.assign(std::istreambuf_iterator<char>(err), {});
-        return run;
     }
 
     TRun Load(const std::string& arguments) {
@@ -63,8 +37,6 @@ class CliTest : public ::testing::Test {
         }
         return totals;
     }
-
-    std::string dir_;
 };
 
 const char* const kTwoLines =

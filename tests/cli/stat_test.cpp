@@ -1,6 +1,5 @@
 // vestrel-cli stats / stat end to end.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+#include "cli/cli_runner.h"
 
 #include <array>
 #include <cstdio>
@@ -15,11 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StatCliTest : public ::testing::Test {
+class StatCliTest : public vestrel::testing_util::TCliFixture {
   protected:
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "vestrel-stat-XXXXXX";
-        dir_ = std::string(mkdtemp(pattern.data())) + "/";
+        TCliFixture::SetUp();
         log_ =
             Write("a.log",
                   "h1.example.se - - [01/Mar/2002:10:00:00 +0000] \"GET /a.html HTTP/1.0\" 200 100 "
@@ -29,26 +27,12 @@ class StatCliTest : public ::testing::Test {
                   "10.0.0.1 - ann [02/Mar/2002:11:00:00 +0000] \"GET / HTTP/1.1\" 200 50 \"-\" "
                   "\"curl/8.0\"\n");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    std::string Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ + name, std::ios::binary) << content;
-        return dir_ + name;
-    }
-
-    // Runs vestrel-cli; answers its exit status, standard output in `out`, standard error in `err`.
     int Run(const std::string& arguments, std::string& out, std::string& err) {
-        const std::string command =
-            std::string(VESTREL_CLI) + " " + arguments + " 2>" + dir_ + "stderr.txt";
-        out.clear();
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> chunk{};
-        for (size_t got; (got = fread(chunk.data(), 1, chunk.size(), pipe)) > 0;)
-            out.append(chunk.data(), got);
-        const int status = WEXITSTATUS(pclose(pipe));
-        std::ifstream file(dir_ + "stderr.txt");
-        err.assign(std::istreambuf_iterator<char>(file), {});
-        return status;
+        const vestrel::testing_util::TCliRun run = TCliFixture::Run(arguments);
+        out = run.Out;
+        err = run.Err;
+        return run.Status;
     }
 
     std::vector<std::string> StatLines(const std::string& arguments) {
@@ -63,7 +47,7 @@ class StatCliTest : public ::testing::Test {
         return lines;
     }
 
-    std::string dir_, log_;
+    std::string log_;
 };
 
 TEST_F(StatCliTest, StatsListsEveryStatisticName) {
