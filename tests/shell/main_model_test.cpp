@@ -1,0 +1,124 @@
+#include "shell/main_model.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/errors.h"
+
+namespace {
+
+using namespace vestrel;
+
+class RecordingHost : public TMainHost {
+  public:
+    void RunTelnetScript(const TReportRecord&) override { ++TelnetRuns; }
+    void ShowReport(const TVarGrid&, const std::string& title) override { Shown.push_back(title); }
+    int TelnetRuns = 0;
+    std::vector<std::string> Shown;
+};
+
+class MainModelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("TZ", "UTC", 1);
+        tzset();
+        std::string pattern = testing::TempDir() + "vestrel-main-XXXXXX";
+        folder_ = std::string(mkdtemp(pattern.data())) + "/";
+        std::ofstream(folder_ + "site.log")
+            << "good.host - - [01/Mar/2002:10:00:00 +0000] \"GET /a.html HTTP/1.0\" 200 5\n"
+               "bad.host - - [01/Mar/2002:10:01:00 +0000] \"GET /b.html HTTP/1.0\" 200 5\n";
+        store_ = std::make_unique<TDM1>(folder_);
+        store_->Open();
+        model_ = std::make_unique<TMainModel>(*store_, folder_, host_);
+    }
+    void TearDown() override {
+        model_.reset();
+        store_.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    void AddReport(const std::string& name, const std::string& domain,
+                   const std::string& telnetOptions = "") {
+        TReportRecord report;
+        report.Name = name;
+        report.Domain = domain;
+        report.LogFiles = "1" + folder_ + "site.log";
+        report.TelnetOptions = telnetOptions;
+        store_->InsertReport(report);
+    }
+
+    std::string folder_;
+    RecordingHost host_;
+    std::unique_ptr<TDM1> store_;
+    std::unique_ptr<TMainModel> model_;
+};
+
+TEST_F(MainModelTest, OpeningLoadsTheReportAndShowsTheSummary) {
+    AddReport("Site", "www.example.com");
+    EXPECT_FALSE(model_->OpenReport("Nope"));
+    EXPECT_EQ(model_->Caption, "Vestrel");
+
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    EXPECT_EQ(model_->Caption, "Vestrel [Site]");
+    EXPECT_EQ(model_->Analyzer->HitCount, 2);
+    EXPECT_EQ(host_.Shown, std::vector<std::string>{"  General"});
+    EXPECT_EQ(model_->ReportKind, 1);
+
+    std::vector<std::string> top;
+    for (const TReportTreeItem& item : model_->ReportTree)
+        top.push_back(item.Caption + ":" + std::to_string(item.Children.size()));
+    EXPECT_EQ(top, (std::vector<std::string>{"General:0", "Log Data:0", "Visitors:6",
+                                             "Time period:5", "Refereeing:5", "Pages:3",
+                                             "Serach Engines:4", "Errors:3", "www.example.com:0"}));
+}
+
+TEST_F(MainModelTest, OnlyEnabledFiltersApplyWhileLoading) {
+    AddReport("Site", "www.example.com");
+    TFilterData onlyGood;
+    onlyGood.Filters = fbDomain;
+    onlyGood.Domain = "good";
+    store_->WriteFilter(true, onlyGood);
+    TFilterData nothing;
+    nothing.Exclude = true;
+    store_->WriteFilter(true, nothing);
+    store_->SetFilterEnabled(false);
+
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    EXPECT_EQ(model_->Analyzer->HitCount, 1);
+}
+
+TEST_F(MainModelTest, EmptyDomainOpensWithoutLoading) {
+    AddReport("Bare", "");
+    ASSERT_TRUE(model_->OpenReport("Bare"));
+    EXPECT_EQ(model_->Analyzer->HitCount, 0);
+    EXPECT_TRUE(host_.Shown.empty());
+}
+
+TEST_F(MainModelTest, TelnetOptionsDecideTheScriptAndBadTextEndsTheOpening) {
+    AddReport("Script", "www.example.com", "3");
+    ASSERT_TRUE(model_->OpenReport("Script"));
+    EXPECT_EQ(host_.TelnetRuns, 1);
+
+    AddReport("Broken", "www.example.com", "yes");
+    EXPECT_THROW(model_->OpenReport("Broken"), EVestrelError);
+    EXPECT_EQ(model_->Caption, "Vestrel [Broken]");  // the steps before the error stay done
+    EXPECT_EQ(model_->Analyzer->HitCount, 0);
+}
+
+TEST_F(MainModelTest, ClosingStoresABuiltSiteTreeOnly) {
+    AddReport("Site", "www.example.com");
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    model_->Close();
+    ASSERT_TRUE(store_->FindReport("Site"));
+    EXPECT_EQ(store_->CurrentReport().SiteTree, "");
+
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    BuildSiteTree(*model_->SiteTree, *model_->Analyzer, model_->Settings.StopBuildTree);
+    model_->Close();
+    ASSERT_TRUE(store_->FindReport("Site"));
+    EXPECT_EQ(store_->CurrentReport().SiteTree, "a.html\r\nb.html\r\n");
+}
+
+}  // namespace
