@@ -156,13 +156,12 @@ std::vector<TReferralSum> RowsByKey(const std::vector<TReferralSum>& sums, TRefe
 }
 
 void DefineReferrerColumns(TVarGrid& grid, std::string_view title, size_t dataRows) {
-    constexpr int kCountWidth = 50;
-    grid.SetColCount(4);
-    grid.SetRowCount(static_cast<int>(std::max<size_t>(dataRows, 1) + 1));
-    DefineColumn(grid, 0, title, ctText, grid.TableWidth - 3 * kCountWidth - 25);
-    DefineColumn(grid, 1, "Hits", ctInteger, kCountWidth);
-    DefineColumn(grid, 2, "Users", ctInteger, kCountWidth);
-    DefineColumn(grid, kTargetsColumn, "Targets", ctInteger, kCountWidth);
+    SetUpTable(grid,
+               {{title, ctText, grid.TableWidth - 3 * kCountColumnWidth - 25},
+                {"Hits", ctInteger, kCountColumnWidth},
+                {"Users", ctInteger, kCountColumnWidth},
+                {"Targets", ctInteger, kCountColumnWidth}},
+               static_cast<int>(dataRows));
 }
 
 void ReportReferrers(TReportContext& context, std::string_view title, TReferrerKeyOf keyOf) {
@@ -232,11 +231,10 @@ class TGroupedReferrers {
 };
 
 void DefineGroupedColumns(TVarGrid& grid, std::string_view title, size_t dataRows) {
-    grid.SetColCount(3);
-    grid.SetRowCount(static_cast<int>(std::max<size_t>(dataRows, 1) + 1));
-    DefineColumn(grid, 0, title, ctText, 250);
-    DefineColumn(grid, 1, "Referrer", ctText, 250);
-    DefineColumn(grid, 2, "Hits", ctInteger, 50);
+    SetUpTable(
+        grid,
+        {{title, ctText, 250}, {"Referrer", ctText, 250}, {"Hits", ctInteger, kCountColumnWidth}},
+        static_cast<int>(dataRows));
 }
 
 // Writes a heading row (Tag 1) for `label` and one row per referrer below it, from `row` on;

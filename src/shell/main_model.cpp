@@ -37,6 +37,13 @@ void TMainHost::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam&
 TLoadObserver& TMainHost::LoadObserver() {
     return quiet_;
 }
+void TMainHost::ShowInformation(const std::string& text) {
+    Notice(text);
+}
+
+const char* const kCommandLineHelp =
+    "Command line parameters:\r? = This help\rR\"<Name>\" = Start with report \"<Name>\"Q = "
+    "quiet, don't show any errors if report can't be loaded";
 void TMainHost::ShowReport(const TVarGrid&, const std::string&) {}
 void TMainHost::Notice(const std::string&) {}
 
@@ -62,6 +69,19 @@ TMainModel::TMainModel(TDM1& store, std::string dataFolder, TMainHost& host)
 
 void TMainModel::ReadSettings() {
     vestrel::ReadSettings(TSettingsFile(SettingsFileName(dataFolder_)), Settings);
+}
+
+void TMainModel::StartUp(const std::vector<std::string>& arguments) {
+    bool opened = false, anyReport = false;
+    for (const std::string& argument : arguments) {
+        if (argument.empty()) continue;
+        const char first = static_cast<char>(argument[0] | 32);
+        if (first == '?') host_.ShowInformation(kCommandLineHelp);
+        if (first != 'r') continue;
+        anyReport = true;
+        opened = OpenReport(std::string(Trim(std::string_view(argument).substr(1))));
+    }
+    if (!anyReport || !opened) OpenReport("");
 }
 
 void TMainModel::BuildReportTree() {

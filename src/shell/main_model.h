@@ -35,6 +35,8 @@ class TMainHost {
     virtual void ShowReport(const TVarGrid& grid, const std::string& title);
     // A step that cannot run here, or other news for the user's eyes.
     virtual void Notice(const std::string& text);
+    // An information message box with an OK button.
+    virtual void ShowInformation(const std::string& text);
 
   private:
     TLoadObserver quiet_;
@@ -51,6 +53,9 @@ class TMainModel {
     TMainModel(TDM1& store, std::string dataFolder, TMainHost& host);
 
     void ReadSettings();
+    // Works through the program's arguments ("?" shows the parameter help, R followed by a
+    // report name opens it), then runs the selection when no R argument opened a report.
+    void StartUp(const std::vector<std::string>& arguments);
     // Opens the report of that name, or lets the user choose one when the name is empty; false
     // when it was not found or the choice was cancelled (nothing changed then). Errors of the
     // later steps are raised and leave what was done so far.
@@ -83,6 +88,9 @@ class TMainModel {
     std::string dataFolder_;
     TMainHost& host_;
 };
+
+// The text of the "?" argument.
+extern const char* const kCommandLineHelp;
 
 // The enabled filter rows of a report, in table order, as the loading applies them.
 std::vector<TFilterData> EnabledFilters(const std::vector<TFilterRow>& rows);

@@ -286,6 +286,93 @@ TEST(GridDisplayTest, GermanLocale) {
     EXPECT_DOUBLE_EQ(grid.GetFloat(3, 1), 2.5);
 }
 
+TEST(GridSizingTest, ColumnCountChangesKeepEveryRowsCells) {
+    TVarGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(4);
+    grid.SetColType(1, ctInteger);
+    for (int row = 0; row < 4; ++row) grid.SetText(0, row, "r" + std::to_string(row));
+    for (int row = 1; row < 4; ++row) grid.SetInt(1, row, row * 10);
+
+    grid.SetColCount(4);
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(grid.GetText(0, row), "r" + std::to_string(row));
+        EXPECT_EQ(grid.GetCellType(3, row), ctEmptyText);
+    }
+    EXPECT_EQ(grid.GetInt(1, 3), 30);
+
+    grid.SetText(3, 2, "dropped");
+    grid.SetColCount(1);
+    grid.SetColCount(2);
+    EXPECT_EQ(grid.GetText(0, 3), "r3");
+    EXPECT_EQ(grid.GetCellType(1, 2), ctEmptyText);  // the old cells do not come back
+}
+
+TEST(GridSizingTest, RowsMadeAgainStartEmpty) {
+    TVarGrid grid;
+    SetUpColumn(grid, ctText, 3);
+    grid.SetText(0, 3, "old");
+    grid.SetRowTag(3, 1);
+    grid.SetRowCount(2);
+    grid.SetRowCount(4);
+    EXPECT_EQ(grid.GetCellType(0, 3), ctEmptyText);
+    EXPECT_EQ(grid.GetRowTag(3), 0);
+
+    // Rows added one at a time, as the filtered log data grows, keep what was written.
+    for (int row = 1; row < 3000; ++row) {
+        grid.SetRowCount(row + 1);
+        grid.SetText(0, row, std::to_string(row));
+    }
+    EXPECT_EQ(grid.GetText(0, 1), "1");
+    EXPECT_EQ(grid.GetText(0, 2999), "2999");
+}
+
+TEST(GridTextTest, ReplacedAndResetTextsNeverShowThroughOthers) {
+    // Enough rewriting to leave megabytes of replaced texts behind, which the grid gathers up
+    // while the table is in use.
+    TVarGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(501);
+    grid.SetText(0, 0, "Title");
+    for (int round = 1; round <= 40; ++round) {
+        for (int row = 1; row <= 500; ++row) {
+            const std::string text(round * 3 + row % 7, static_cast<char>('a' + row % 26));
+            grid.SetText(row % 2, row, text);
+        }
+        if (round % 10 == 0) grid.SetColType(1, ctText);  // drops every text of column 1
+    }
+    EXPECT_EQ(grid.GetText(0, 0), "Title");
+    for (int row = 1; row <= 500; ++row) {
+        const std::string last(40 * 3 + row % 7, static_cast<char>('a' + row % 26));
+        EXPECT_EQ(grid.GetText(row % 2, row), row % 2 == 1 ? "" : last) << row;
+    }
+    grid.SetText(0, 2, "");
+    EXPECT_EQ(grid.GetCellType(0, 2), ctText);
+    EXPECT_EQ(grid.GetText(0, 2), "");
+    grid.SetText(0, 4, "short");  // a shorter text in the place of a longer one
+    EXPECT_EQ(grid.GetText(0, 4), "short");
+    EXPECT_EQ(grid.GetText(0, 6).size(), 40u * 3 + 6);
+}
+
+TEST(GridTextTest, AReusedGridShowsOnlyTheNewTable) {
+    TVarGrid grid;
+    SetUpColumn(grid, ctText, 20000);
+    for (int row = 1; row <= 20000; ++row)
+        grid.SetText(0, row, "first table row " + std::to_string(row));
+    grid.Clear();
+    grid.SetColCount(2);
+    grid.SetRowCount(3);
+    DefineColumn(grid, 0, "Page", ctText, 100);
+    DefineColumn(grid, 1, "Hits", ctInteger, 50);
+    grid.SetText(0, 1, "/b");
+    grid.SetText(0, 2, "/a");
+    grid.SetInt(1, 2, 7);
+    grid.SortBy(1, true);
+    EXPECT_EQ(grid.GetText(0, 0), "Page");
+    EXPECT_EQ(grid.GetText(0, 1), "/a");
+    EXPECT_EQ(grid.GetText(0, 2), "/b");
+}
+
 TEST(GridSortTest, FewerThanTwoDataRowsDoNothing) {
     TVarGrid grid;
     SetUpColumn(grid, ctText, 0);
@@ -365,6 +452,37 @@ TEST(GridSortTest, UnsortableColumnsFail) {
     grid.SetColType(0, ctBlank);
     ExpectGridError([&] { grid.SortColumn(0); }, "Can not sort this column");
     EXPECT_EQ(grid.SortedColumn(), -1);
+}
+
+TEST(GridSortTest, WholeRowsMoveWithTheirKeys) {
+    // Every column and the tag of a row must arrive together, whichever column is sorted.
+    TVarGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(1001);
+    grid.SetColType(0, ctText);
+    grid.SetColType(1, ctInteger);
+    grid.SetColType(2, ctFloat);
+    for (int row = 1; row <= 1000; ++row) {
+        const int key = (row * 7919) % 1000;
+        grid.SetText(0, row, "page " + std::to_string(key % 97));
+        grid.SetInt(1, row, key % 13);
+        grid.SetFloat(2, row, key);
+        grid.SetRowTag(row, key);
+    }
+    const auto expectRowsWhole = [&] {
+        for (int row = 1; row <= 1000; ++row) {
+            const int key = grid.GetRowTag(row);
+            ASSERT_EQ(grid.GetText(0, row), "page " + std::to_string(key % 97)) << row;
+            ASSERT_EQ(grid.GetInt(1, row), key % 13) << row;
+            ASSERT_EQ(grid.GetFloat(2, row), key) << row;
+        }
+    };
+    grid.SortBy(1, true);
+    expectRowsWhole();
+    for (int row = 2; row <= 1000; ++row) ASSERT_GE(grid.GetInt(1, row - 1), grid.GetInt(1, row));
+    grid.SortBy(0, false);
+    expectRowsWhole();
+    for (int row = 2; row <= 1000; ++row) ASSERT_GE(grid.GetText(0, row - 1), grid.GetText(0, row));
 }
 
 TEST(GridSortTest, GroupRowsLimitTheRanges) {

@@ -122,3 +122,37 @@ TEST_F(MainModelTest, ClosingStoresABuiltSiteTreeOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+class StartUpHost : public RecordingHost {
+  public:
+    bool SelectReport(TDM1&, TLogFileDataParam&) override {
+        ++Selections;
+        return false;
+    }
+    void ShowInformation(const std::string& text) override { Messages.push_back(text); }
+    int Selections = 0;
+    std::vector<std::string> Messages;
+};
+
+TEST_F(MainModelTest, CommandLineOpensReportsAndFallsBackToTheSelection) {
+    AddReport("Site", "www.example.com");
+    StartUpHost host;
+    TMainModel model(*store_, folder_, host);
+    model.StartUp({"rSite "});
+    EXPECT_EQ(model.Caption, "Vestrel [Site]");
+    EXPECT_EQ(host.Selections, 0);
+
+    model.StartUp({"RSite", "RNope"});  // the last result counts
+    EXPECT_EQ(host.Selections, 1);
+
+    model.StartUp({"?", "other"});
+    EXPECT_EQ(host.Selections, 2);
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0],
+              "Command line parameters:\r? = This help\rR\"<Name>\" = Start with report "
+              "\"<Name>\"Q = quiet, don't show any errors if report can't be loaded");
+}
+
+}  // namespace
