@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "acquisition/telnet_script.h"
 #include "engine/errors.h"
 #include "engine/text_file.h"
 #include "engine/text_util.h"
@@ -9,8 +10,6 @@
 namespace vestrel {
 
 namespace {
-
-constexpr int kTelnetScriptBit = 1;
 
 const TReportAction& ActionNamed(std::string_view name) {
     return *FindReportAction(name);
@@ -117,7 +116,7 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
 void TMainModel::FetchAndLoad(const TReportRecord& report, TLogFileDataParam& files) {
     SiteTree = std::make_unique<TSiteTree>(report.Domain);
     LoadSiteTree(*SiteTree, report.SiteTree);
-    if (TelnetOptionsValue(report.TelnetOptions) & kTelnetScriptBit) host_.RunTelnetScript(report);
+    if (TelnetOptionsValue(report.TelnetOptions) & kTelnetActiveBit) host_.RunTelnetScript(report);
     host_.DownloadFtpFiles(report, files);
     host_.DownloadWebFiles(report, files);
     LoadTimeMs = LoadLogFiles(*Analyzer, files, host_.LoadObserver());

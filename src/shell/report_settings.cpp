@@ -105,28 +105,6 @@ std::string CheckedLinesMemo(const std::vector<TCheckedLine>& lines) {
     return memo;
 }
 
-std::optional<TTelnetLine> ParseTelnetLine(std::string_view line) {
-    const size_t separator = line.find(kTelnetSeparator);
-    if (separator == std::string_view::npos) return std::nullopt;
-    TTelnetLine parsed;
-    if (separator > 1) parsed.Prompt = line.substr(1, separator - 1);
-    // The last character is the closing quote, whatever it is.
-    const size_t start = separator + kTelnetSeparator.size(), end = line.size() - 1;
-    if (end > start) parsed.Command = line.substr(start, end - start);
-    return parsed;
-}
-
-std::string TelnetLineText(const TTelnetLine& line) {
-    return "\"" + line.Prompt + std::string(kTelnetSeparator) + line.Command + "\"";
-}
-
-// Where the separator is first found depends only on the prompt, never on the command.
-bool IsStorablePrompt(std::string_view prompt) {
-    const std::optional<TTelnetLine> read =
-        ParseTelnetLine(TelnetLineText({std::string(prompt), ""}));
-    return read && read->Prompt == prompt;
-}
-
 std::string MemoOf(const std::vector<std::string>& lines) {
     std::string memo;
     for (const std::string& line : lines) memo += line + kLineBreak;

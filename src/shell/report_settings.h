@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "acquisition/telnet_script.h"
 #include "engine/date_time.h"
 #include "engine/log_filter.h"
 #include "shell/report_store.h"
@@ -52,8 +53,6 @@ inline constexpr const char* kTargetBoxLabel = "Name";
 inline constexpr const char* kSelectDirectoryTitle = "Select directory";
 inline constexpr const char* kLogFileTypes =
     "Log files (*.log)|*.log|GZip files (*.gz)|*.gz|ZIP files (*.zip)|*.zip|All files (*.*)|*.*";
-inline constexpr int kTelnetActiveBit = 1;
-inline constexpr int kTelnetAutoCloseBit = 2;
 
 // ---- Line formats ----
 
@@ -65,19 +64,6 @@ struct TCheckedLine {
 };
 std::vector<TCheckedLine> CheckedLinesOf(std::string_view memo);
 std::string CheckedLinesMemo(const std::vector<TCheckedLine>& lines);
-
-// A telnet script line: "prompt","command" with the quotes.
-struct TTelnetLine {
-    std::string Prompt;
-    std::string Command;
-    bool operator==(const TTelnetLine&) const = default;
-};
-// Nothing for a line without the "," separator.
-std::optional<TTelnetLine> ParseTelnetLine(std::string_view line);
-std::string TelnetLineText(const TTelnetLine& line);
-// False for a prompt that would not read back from its line: one holding "," or beginning or
-// ending with a comma.
-bool IsStorablePrompt(std::string_view prompt);
 
 // One line per entry, CR LF after each.
 std::string MemoOf(const std::vector<std::string>& lines);

@@ -1,0 +1,89 @@
+// A report's telnet script: prompt and command pairs, and the window that runs them against the
+// report's host (without widgets: its buttons are methods, its messages go to an observer).
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acquisition/telnet_session.h"
+
+namespace vestrel {
+
+// TelnetOptions bits.
+inline constexpr int kTelnetActiveBit = 1;     // run the script before the downloads
+inline constexpr int kTelnetAutoCloseBit = 2;  // close the window when the server ends the session
+
+// A telnet script line: "prompt","command" with the quotes.
+struct TTelnetLine {
+    std::string Prompt;
+    std::string Command;
+    bool operator==(const TTelnetLine&) const = default;
+};
+// Nothing for a line without the "," separator.
+std::optional<TTelnetLine> ParseTelnetLine(std::string_view line);
+std::string TelnetLineText(const TTelnetLine& line);
+// False for a prompt that would not read back from its line: one holding "," or beginning or
+// ending with a comma.
+bool IsStorablePrompt(std::string_view prompt);
+
+// A pair of the script with its line number (from 1, skipped lines counted) as identifier.
+struct TTelnetScriptPair {
+    int Id = 0;
+    TTelnetLine Line;
+};
+std::vector<TTelnetScriptPair> TelnetScriptOf(std::string_view commandsMemo);
+
+class TTelnetWindowObserver {
+  public:
+    virtual ~TTelnetWindowObserver() = default;
+    virtual void ShowMessage(const std::string& /*text*/) {}
+    virtual void CancelEnabled(bool /*enabled*/) {}
+    virtual void WindowClosed() {}
+};
+
+struct TTelnetScriptSettings {
+    std::string Domain;
+    std::string Commands;  // the TelnetCommands memo
+    int Options = 0;       // the TelnetOptions value
+    uint16_t Port = kTelnetPort;
+};
+
+// The "Telnet Commands" window of one report opening.
+class TTelnetScriptWindow : private TTelnetEvents {
+  public:
+    TTelnetScriptWindow(TTerminalSink& terminal, TTelnetWindowObserver& observer);
+
+    // Registers the script's prompts and connects; a missing host or an empty prompt is shown
+    // and leaves the window idle.
+    void Open(const TTelnetScriptSettings& settings);
+    // The buttons; safe from any thread and from the callbacks, acted on by the next Poll.
+    void PressOk() { okPressed_ = true; }
+    void PressCancel() { cancelPressed_ = true; }
+    // Drives the session for up to waitMs; false once the window is closed.
+    bool Poll(int waitMs);
+    // Polls until the window closes; after idleTimeout without traffic it closes by itself.
+    void RunModal(std::chrono::seconds idleTimeout = std::chrono::seconds(300));
+
+    bool Closed() const { return closed_; }
+    TTelnetSession& Session() { return session_; }
+
+  private:
+    void SessionConnected() override;
+    void StringMatched(int id) override;
+    void SessionClosed() override;
+    void Close();
+
+    TTerminalSink& terminal_;
+    TTelnetWindowObserver& observer_;
+    TTelnetSession session_;
+    int options_ = 0;
+    bool closed_ = false;
+    std::atomic<bool> okPressed_ = false, cancelPressed_ = false;
+};
+
+}  // namespace vestrel
