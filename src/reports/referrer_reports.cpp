@@ -15,26 +15,20 @@ constexpr uint16_t kPartialContent = 206;
 constexpr int kTargetsColumn = 3;
 
 // Whether a hit's referrer makes it an external referral: a referrer that is not the site's own
-// and, when search engines are excluded, comes from no listed engine. Worked out once per referrer.
+// and, when search engines are excluded, comes from no listed engine.
 class TExternalReferrals {
   public:
     TExternalReferrals(const TLogAnalyzer& analyzer, bool excludeSearch)
-        : analyzer_(analyzer), excludeSearch_(excludeSearch), memo_(analyzer.Referrers, -1) {}
+        : external_(AnswerEveryKey<uint8_t>(analyzer.Referrers, [&](std::string_view referrer) {
+              return !analyzer.IsOwnSite(referrer) &&
+                     (!excludeSearch || analyzer.FindSearchEngine(referrer) < 0);
+          })) {}
     bool operator()(const TLogHit& hit) {
-        if (hit.ReferrerKey == 0) return false;
-        int8_t& known = memo_[hit.ReferrerKey];
-        if (known < 0) {
-            const std::string_view referrer = analyzer_.ReferrerText(hit);
-            known = !analyzer_.IsOwnSite(referrer) &&
-                    (!excludeSearch_ || analyzer_.FindSearchEngine(referrer) < 0);
-        }
-        return known != 0;
+        return hit.ReferrerKey != 0 && external_[hit.ReferrerKey] != 0;
     }
 
   private:
-    const TLogAnalyzer& analyzer_;
-    bool excludeSearch_;
-    TKeyMemo<int8_t> memo_;  // -1 not yet known, else 0 or 1
+    TKeyMemo<uint8_t> external_;
 };
 
 // A visitor's first external referral, with the visitor's external-referral hits and target hits
@@ -201,6 +195,12 @@ struct TGroupedCounts {
 // Counts referrers under groups, with an index from (group, referrer key) to the count.
 class TGroupedReferrers {
   public:
+    // Room for `count` pairs without growing.
+    void Reserve(size_t count) {
+        counts_.reserve(count);
+        index_.Reserve(count);
+    }
+
     void Count(int32_t group, int32_t referrerKey) {
         const uint64_t key = static_cast<uint64_t>(static_cast<uint32_t>(group)) << 32 |
                              static_cast<uint32_t>(referrerKey);
@@ -306,6 +306,7 @@ void ReportPageReferring(TReportContext& context) {
     TKeyMemo<int32_t> pageOf(analyzer.Urls, -1);
     std::vector<int32_t> pageKeys;  // in the order first met
     TGroupedReferrers referrers;
+    referrers.Reserve(analyzer.Referrers.Count());  // about one page per referrer
     for (int i = 0; i < analyzer.HitCount; ++i) {
         const TLogHit& hit = analyzer.Hits[i];
         if (!isExternal(hit)) continue;

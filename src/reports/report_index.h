@@ -28,6 +28,21 @@ class TKeyMemo {
     std::vector<T> values_;
 };
 
+// answerOf(text) for every key of the list, worked out at once in the order the texts were
+// stored: reading them in the hits' order instead jumps through memory and costs several times as
+// much on large stores. Keys that no hit holds get an answer too, which nobody reads.
+template <typename T, typename AnswerOf>
+TKeyMemo<T> AnswerEveryKey(const THashStringList& list, AnswerOf answerOf) {
+    TKeyMemo<T> answers(list, T{});
+    // Slot 0 is key 0, the empty text.
+    for (int32_t slot = 0; slot < list.BucketCount(); ++slot)
+        answers[slot] = answerOf(list.Get(slot));
+    // Overflow keys are ~0, ~1, ...; there are fewer of them than texts.
+    for (int32_t entry = 0; entry < static_cast<int32_t>(list.Count()); ++entry)
+        answers[~entry] = answerOf(list.Get(~entry));
+    return answers;
+}
+
 // Numbers keys 0, 1, 2... in the order they are first met, found again through an open-addressing
 // index on their hashes. Text keys are views: the texts must outlive the index.
 template <typename Key>
@@ -108,7 +123,9 @@ class TTargetFinder {
 // IsPage answered once per path key: the extension test is too costly to repeat for every hit.
 class TPageKeys {
   public:
-    explicit TPageKeys(const TLogAnalyzer& analyzer);
+    explicit TPageKeys(const TLogAnalyzer& analyzer)
+        : isPage_(AnswerEveryKey<uint8_t>(
+              analyzer.Urls, [&](std::string_view path) { return analyzer.IsPage(path); })) {}
     bool IsPage(int32_t urlKey) { return isPage_[urlKey] != 0; }
 
   private:

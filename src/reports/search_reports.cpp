@@ -37,8 +37,15 @@ struct TAddedTexts {
 class TSearchCounter {
   public:
     TSearchCounter(const TLogAnalyzer& analyzer, TSearchMode mode)
-        : analyzer_(analyzer), mode_(mode), added_(analyzer.Referrers, TAddedTexts{}) {
-        entries_.reserve(analyzer.Referrers.Count());  // about one new text a search referrer
+        : analyzer_(analyzer),
+          mode_(mode),
+          engineOf_(AnswerEveryKey<int32_t>(
+              analyzer.Referrers,
+              [&](std::string_view referrer) { return analyzer.FindSearchEngine(referrer); })),
+          added_(analyzer.Referrers, TAddedTexts{}) {
+        // About one new text a search referrer.
+        entries_.reserve(analyzer.Referrers.Count());
+        index_.Reserve(analyzer.Referrers.Count());
     }
 
     // Adds the texts of the hit's referrer; false when no listed engine sent the hit.
@@ -63,16 +70,13 @@ class TSearchCounter {
 
   private:
     TAddedTexts TextsOf(const TLogHit& hit) {
+        const int32_t engine = engineOf_[hit.ReferrerKey];
+        if (engine < 0) return {TAddedTexts::kNotSearch};
         TAddedTexts& texts = added_[hit.ReferrerKey];
         if (texts.First != TAddedTexts::kUnseen) return texts;
-        const std::string_view referrer = analyzer_.ReferrerText(hit);
-        const int engine = analyzer_.FindSearchEngine(referrer);
-        if (engine < 0) {
-            texts.First = TAddedTexts::kNotSearch;
-            return texts;
-        }
         texts.First = static_cast<int32_t>(addedEntries_.size());
-        for (const std::string& text : ReferralTexts(referrer, analyzer_.SearchEngines[engine])) {
+        for (const std::string& text :
+             ReferralTexts(analyzer_.ReferrerText(hit), analyzer_.SearchEngines[engine])) {
             if (text.empty()) continue;
             addedEntries_.push_back(EntryOf(text));
             ++texts.Count;
@@ -108,6 +112,7 @@ class TSearchCounter {
     std::deque<std::string> texts_;
     TFirstMetIndex<std::string_view> index_;
     std::vector<int32_t> addedEntries_;
+    TKeyMemo<int32_t> engineOf_;  // -1 for no listed engine
     TKeyMemo<TAddedTexts> added_;
     int32_t total_ = 0;
     int32_t current_ = -1;

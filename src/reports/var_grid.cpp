@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <type_traits>
 
 #include "engine/date_time.h"
 #include "engine/text_util.h"
@@ -231,6 +231,7 @@ bool IsTextCellType(TCellType type) {
 // ---- Cells and the text store ----
 
 TVarGrid::TCell TVarGrid::TCell::Cleared(TCellType type) {
+    static_assert(sizeof(TCell) == 16);
     TCell cell;
     cell.Num = 0;
     if (type == ctInteger) cell.Int = 0;
@@ -244,15 +245,13 @@ TVarGrid::TTextRef TVarGrid::TTextStore::Add(std::string_view text) {
     // end; a longer text gets a chunk of its own.
     constexpr size_t kChunkBytes = size_t{1} << 20;
     while (filling_ < chunks_.size() &&
-           chunks_[filling_].Capacity - chunks_[filling_].Used < text.size())
+           chunks_[filling_].Bytes.size() - chunks_[filling_].Used < text.size())
         ++filling_;
-    if (filling_ == chunks_.size()) {
-        const size_t capacity = std::max(kChunkBytes, text.size());
-        chunks_.push_back({std::make_unique_for_overwrite<char[]>(capacity), capacity, 0});
-    }
+    if (filling_ == chunks_.size())
+        chunks_.push_back({std::vector<char>(std::max(kChunkBytes, text.size())), 0});
     TChunk& chunk = chunks_[filling_];
     const TTextRef ref{static_cast<uint32_t>(filling_), static_cast<uint32_t>(chunk.Used)};
-    std::copy(text.begin(), text.end(), chunk.Bytes.get() + chunk.Used);
+    std::copy(text.begin(), text.end(), chunk.Bytes.data() + chunk.Used);
     chunk.Used += text.size();
     used_ += text.size();
     return ref;
@@ -386,20 +385,14 @@ void TVarGrid::Clear() {
     for (TColumnDef& column : columns_) column = TColumnDef{};
     sortedColumn_ = -1;
     levels_.clear();
-    groupRowSet_.clear();
+    groupRowsAscending_ = true;
 }
 
 void TVarGrid::SetColType(int col, TCellType type) {
     if (col < 0 || col >= ColCount()) return;
     columns_[col].Type = type;
     columns_[col].Alignment = IsNumericCellType(type) ? 1 : 0;
-    const TCell cleared = TCell::Cleared(type);
-    for (int row = 1; row < RowCount(); ++row) {
-        TCell& cell = RowCells(row)[col];
-        if (cell.Type == ctText) liveTextBytes_ -= cell.TextLength;
-        cell = cleared;
-    }
-    if (liveTextBytes_ == 0) texts_.Clear();
+    for (int row = 1; row < RowCount(); ++row) ResetCell(RowCells(row)[col], type);
 }
 
 void TVarGrid::SetColDecimals(int col, int decimals) {
@@ -615,16 +608,21 @@ int TVarGrid::AddSubGroupLevel() {
 
 void TVarGrid::AddSubGroupRow(int row, int level) {
     if (level < 1 || level > static_cast<int>(levels_.size())) Fail(kInvalidSubGroupLevel);
-    levels_[level - 1].push_back(row);
-    if (level == 1) groupRowSet_.insert(row);
+    std::vector<int>& rows = levels_[level - 1];
+    if (level == 1 && !rows.empty() && row < rows.back()) groupRowsAscending_ = false;
+    rows.push_back(row);
 }
 
 void TVarGrid::ShowSubGroupLevel(int /*level*/) {
     // The model always holds every row; collapsing levels is left to the list view.
 }
 
+// Report generators add their group rows top down, so level 1 is searched by halves; a level
+// given in another order is searched through.
 bool TVarGrid::IsGroupRow(int row) const {
-    return groupRowSet_.contains(row);
+    const std::vector<int>& groups = GroupRows();
+    if (groupRowsAscending_) return std::binary_search(groups.begin(), groups.end(), row);
+    return std::find(groups.begin(), groups.end(), row) != groups.end();
 }
 
 const std::vector<int>& TVarGrid::GroupRows() const {
@@ -640,12 +638,29 @@ void TVarGrid::SortBy(int col, bool descending) {
     SortColumn(col);
 }
 
+struct TVarGrid::TSortBuffers {
+    std::vector<TSortItem<double>> Numbers;
+    std::vector<TSortItem<std::string_view>> Texts;
+    std::vector<int> From;    // the row each place of the range takes
+    std::vector<TCell> Held;  // the row held aside while its cycle moves
+
+    template <typename Key>
+    std::vector<TSortItem<Key>>& Items() {
+        if constexpr (std::is_same_v<Key, double>)
+            return Numbers;
+        else
+            return Texts;
+    }
+};
+
 void TVarGrid::SortColumn(int col) {
     if (col < 0 || col >= ColCount()) Fail(kInvalidColumnIndex);
     if (RowCount() < 3) return;
     const TCellType type = columns_[col].Type;
     if (!IsNumericCellType(type) && !IsTextCellType(type)) Fail(kCannotSort);
-    for (const auto& [first, last] : SortRanges()) SortRange(col, first, last);
+    // Tables of pages with their referrers sort hundreds of thousands of small ranges.
+    TSortBuffers buffers;
+    for (const auto& [first, last] : SortRanges()) SortRange(col, first, last, buffers);
     sortedColumn_ = col;
 }
 
@@ -665,7 +680,7 @@ std::vector<std::pair<int, int>> TVarGrid::SortRanges() const {
     return ranges;
 }
 
-void TVarGrid::SortRange(int col, int firstRow, int lastRow) {
+void TVarGrid::SortRange(int col, int firstRow, int lastRow, TSortBuffers& buffers) {
     if (lastRow - firstRow < 1) return;
     if (OnSort) OnSort(*this, firstRow, lastRow);
     firstRow = std::max(firstRow, 1);
@@ -677,7 +692,7 @@ void TVarGrid::SortRange(int col, int firstRow, int lastRow) {
     if (IsNumericCellType(columns_[col].Type)) {
         SortRangeBy<double>(
             firstRow, lastRow, [&](int row) { return NumberOf(RowCells(row)[col]); },
-            [flag](double a, double b) { return flag ? a > b : a < b; });
+            [flag](double a, double b) { return flag ? a > b : a < b; }, buffers);
     } else {
         // The texts stay where they are while the keys are read and sorted.
         SortRangeBy<std::string_view>(
@@ -687,32 +702,36 @@ void TVarGrid::SortRange(int col, int firstRow, int lastRow) {
                 if (cell.Type != ctText) Fail(kIncompatibleValue);
                 return TextOf(cell);
             },
-            [flag](std::string_view a, std::string_view b) { return flag ? a < b : a > b; });
+            [flag](std::string_view a, std::string_view b) { return flag ? a < b : a > b; },
+            buffers);
     }
 }
 
 // Reads every key of the range once, sorts the keys, then moves the whole rows into that order.
 template <typename Key, typename ReadKey, typename Before>
-void TVarGrid::SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before before) {
-    std::vector<TSortItem<Key>> items;
+void TVarGrid::SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before before,
+                           TSortBuffers& buffers) {
+    std::vector<TSortItem<Key>>& items = buffers.template Items<Key>();
+    items.clear();
     items.reserve(lastRow - firstRow + 1);
     for (int row = firstRow; row <= lastRow; ++row) items.push_back({readKey(row), row});
     QuickSort(items, 0, static_cast<int>(items.size()) - 1, before);
-    std::vector<int> from(items.size());
-    for (size_t i = 0; i < items.size(); ++i) from[i] = items[i].Row;
-    PermuteRows(firstRow, from);
+    buffers.From.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) buffers.From[i] = items[i].Row;
+    PermuteRows(firstRow, buffers);
 }
 
-// Row firstRow + i takes the cells and tag of row from[i]. The rows move along the cycles of the
-// permutation, each once, with one row held aside per cycle; `from` is used up.
-void TVarGrid::PermuteRows(int firstRow, std::vector<int>& from) {
+// Row firstRow + i takes the cells and tag of row From[i]. The rows move along the cycles of the
+// permutation, each once, with one row held aside per cycle; From is used up.
+void TVarGrid::PermuteRows(int firstRow, TSortBuffers& buffers) {
     constexpr int kMoved = -1;
+    std::vector<int>& from = buffers.From;
     const size_t cols = columns_.size();
-    std::vector<TCell> held(cols);
+    buffers.Held.resize(cols);
     for (size_t start = 0; start < from.size(); ++start) {
         const int startRow = firstRow + static_cast<int>(start);
         if (from[start] == kMoved || from[start] == startRow) continue;
-        std::copy_n(RowCells(startRow), cols, held.data());
+        std::copy_n(RowCells(startRow), cols, buffers.Held.data());
         const int heldTag = tags_[startRow];
         int row = startRow;
         for (;;) {
@@ -722,7 +741,7 @@ void TVarGrid::PermuteRows(int firstRow, std::vector<int>& from) {
             tags_[row] = tags_[source];
             row = source;
         }
-        std::copy_n(held.data(), cols, RowCells(row));
+        std::copy_n(buffers.Held.data(), cols, RowCells(row));
         tags_[row] = heldTag;
     }
 }

@@ -6,10 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -117,15 +115,14 @@ class TVarGrid {
     class TTextStore {
       public:
         TTextRef Add(std::string_view text);
-        const char* At(TTextRef ref) const { return chunks_[ref.Chunk].Bytes.get() + ref.Offset; }
-        char* At(TTextRef ref) { return chunks_[ref.Chunk].Bytes.get() + ref.Offset; }
+        const char* At(TTextRef ref) const { return chunks_[ref.Chunk].Bytes.data() + ref.Offset; }
+        char* At(TTextRef ref) { return chunks_[ref.Chunk].Bytes.data() + ref.Offset; }
         size_t Used() const { return used_; }  // bytes added since the last Clear
         void Clear();
 
       private:
         struct TChunk {
-            std::unique_ptr<char[]> Bytes;
-            size_t Capacity;
+            std::vector<char> Bytes;  // never resized, so texts stay where they are
             size_t Used;
         };
         std::vector<TChunk> chunks_;
@@ -164,11 +161,14 @@ class TVarGrid {
     void ReleaseTexts(const TCell* first, const TCell* last);
     void CompactTexts();
 
+    // Working space of a sort, kept over all its row ranges.
+    struct TSortBuffers;
     std::vector<std::pair<int, int>> SortRanges() const;
-    void SortRange(int col, int firstRow, int lastRow);
+    void SortRange(int col, int firstRow, int lastRow, TSortBuffers& buffers);
     template <typename Key, typename ReadKey, typename Before>
-    void SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before before);
-    void PermuteRows(int firstRow, std::vector<int>& from);
+    void SortRangeBy(int firstRow, int lastRow, ReadKey readKey, Before before,
+                     TSortBuffers& buffers);
+    void PermuteRows(int firstRow, TSortBuffers& buffers);
 
     const TLocaleInfo* locale_;
     std::vector<TColumnDef> columns_;
@@ -177,7 +177,7 @@ class TVarGrid {
     TTextStore texts_;
     size_t liveTextBytes_ = 0;  // the bytes of texts_ that cells refer to
     std::vector<std::vector<int>> levels_;
-    std::unordered_set<int> groupRowSet_;  // level 1 again, for IsGroupRow on every painted row
+    bool groupRowsAscending_ = true;  // level 1 in ascending order, searched by halves
     int sortedColumn_ = -1;
 };
 

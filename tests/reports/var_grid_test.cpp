@@ -354,6 +354,17 @@ TEST(GridTextTest, ReplacedAndResetTextsNeverShowThroughOthers) {
     EXPECT_EQ(grid.GetText(0, 6).size(), 40u * 3 + 6);
 }
 
+TEST(GridTextTest, ACopyKeepsItsOwnTexts) {
+    TVarGrid grid;
+    SetUpColumn(grid, ctText, 2);
+    grid.SetText(0, 1, "kept");
+    const TVarGrid copy = grid;
+    grid.SetText(0, 1, "mine");
+    grid.SetColType(0, ctText);
+    EXPECT_EQ(copy.GetText(0, 1), "kept");
+    EXPECT_EQ(grid.GetText(0, 1), "");
+}
+
 TEST(GridTextTest, AReusedGridShowsOnlyTheNewTable) {
     TVarGrid grid;
     SetUpColumn(grid, ctText, 20000);
@@ -500,6 +511,14 @@ TEST(GridSortTest, GroupRowsLimitTheRanges) {
     EXPECT_TRUE(grid.IsGroupRow(4));
     EXPECT_FALSE(grid.IsGroupRow(2));
     EXPECT_EQ(grid.GroupRows(), (std::vector<int>{1, 4}));
+
+    TVarGrid unordered;
+    unordered.AddSubGroupLevel();
+    unordered.AddSubGroupRow(5, 1);
+    unordered.AddSubGroupRow(2, 1);
+    EXPECT_TRUE(unordered.IsGroupRow(2));
+    EXPECT_TRUE(unordered.IsGroupRow(5));
+    EXPECT_FALSE(unordered.IsGroupRow(3));
 }
 
 TEST(GridSortTest, OnSortMayNarrowTheRange) {
