@@ -74,7 +74,7 @@ void TTelnetScriptWindow::Open(const TTelnetScriptSettings& settings) {
         observer_.ShowMessage(error.what());
         return;
     }
-    session_.Connect();
+    session_.Connect(settings.ConnectTimeout);
 }
 
 bool TTelnetScriptWindow::Poll(int waitMs) {
@@ -88,10 +88,19 @@ bool TTelnetScriptWindow::Poll(int waitMs) {
 }
 
 void TTelnetScriptWindow::RunModal(std::chrono::seconds idleTimeout) {
+    PollUntilClosed(idleTimeout, false);
+}
+
+void TTelnetScriptWindow::RunUnattended(std::chrono::seconds idleTimeout) {
+    PollUntilClosed(idleTimeout, true);
+}
+
+void TTelnetScriptWindow::PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession) {
     const auto opened = std::chrono::steady_clock::now();
     while (Poll(100)) {
         const auto lastActivity = std::max(opened, session_.LastTraffic());
-        if (std::chrono::steady_clock::now() - lastActivity > idleTimeout) Close();
+        const bool idle = std::chrono::steady_clock::now() - lastActivity > idleTimeout;
+        if (idle || (withSession && !session_.Connected())) Close();
     }
 }
 

@@ -51,6 +51,7 @@ struct TTelnetScriptSettings {
     std::string Commands;  // the TelnetCommands memo
     int Options = 0;       // the TelnetOptions value
     uint16_t Port = kTelnetPort;
+    std::chrono::seconds ConnectTimeout{300};
 };
 
 // The "Telnet Commands" window of one report opening.
@@ -68,6 +69,9 @@ class TTelnetScriptWindow : private TTelnetEvents {
     bool Poll(int waitMs);
     // Polls until the window closes; after idleTimeout without traffic it closes by itself.
     void RunModal(std::chrono::seconds idleTimeout = std::chrono::seconds(300));
+    // The window with nobody at it: closes as soon as no session is open (never connected, or
+    // ended by the server), or after idleTimeout without traffic.
+    void RunUnattended(std::chrono::seconds idleTimeout);
 
     bool Closed() const { return closed_; }
     TTelnetSession& Session() { return session_; }
@@ -76,6 +80,7 @@ class TTelnetScriptWindow : private TTelnetEvents {
     void SessionConnected() override;
     void StringMatched(int id) override;
     void SessionClosed() override;
+    void PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession);
     void Close();
 
     TTerminalSink& terminal_;

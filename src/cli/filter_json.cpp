@@ -32,10 +32,14 @@ std::string ReadText(const json& value, const std::string& key) {
 template <typename T>
 T ReadInteger(const json& value, const std::string& key) {
     if (!value.is_number_integer()) Fail(key, "must be a whole number");
-    const int64_t number = value.get<int64_t>();
-    if (number < std::numeric_limits<T>::min() || number > std::numeric_limits<T>::max())
-        Fail(key, "is out of range: " + std::to_string(number));
-    return static_cast<T>(number);
+    // A number above the int64 range is held unsigned and would wrap round as int64.
+    const bool inRange =
+        value.is_number_unsigned()
+            ? value.get<uint64_t>() <= static_cast<uint64_t>(std::numeric_limits<T>::max())
+            : value.get<int64_t>() >= std::numeric_limits<T>::min() &&
+                  value.get<int64_t>() <= std::numeric_limits<T>::max();
+    if (!inRange) Fail(key, "is out of range: " + value.dump());
+    return static_cast<T>(value.get<int64_t>());
 }
 
 // A day count, or a text "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS" (a time on day 0).

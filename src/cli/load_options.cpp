@@ -79,11 +79,33 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
     command.add_option("FILE", options.Files, "Log files; each may hold the wildcards * and ?");
     command.add_option("--report", options.Report,
                        "Open this stored report (its files, downloads and settings) instead");
+    command
+        .add_option("--gzip-limit", options.GzipLimit,
+                    "Bytes a .gz file may expand to (suffixes K, M, G); default 20G")
+        ->transform(CLI::AsSizeValue(false))
+        ->check([](const std::string& bytes) -> std::string {
+            return std::atoll(bytes.c_str()) > 0 ? std::string()
+                                                 : "--gzip-limit must be at least 1 byte";
+        });
+    command.add_flag("--no-fetch", options.Fetch.NoFetch,
+                     "With --report: skip the telnet script and the downloads");
+    AddFetchOptions(command, options.Fetch);
     command.callback([&command, &options] {
         options.TimeZoneGiven = command.count("--timezone") > 0;
         if (options.Files.empty() && options.Report.empty())
             throw CLI::ValidationError("FILE", "give log files or --report NAME");
     });
+}
+
+void AddFetchOptions(CLI::App& command, TFetchOptions& options) {
+    command
+        .add_option("--timeout", options.TimeoutSeconds,
+                    "Seconds any single transfer, connection or silent spell may take")
+        ->check(CLI::Range(1, 86400))
+        ->capture_default_str();
+    command.add_option("--telnet-port", options.TelnetPort, "Port of the telnet script's server")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
 }
 
 void AddReportSettingOptions(CLI::App& command, TReportSettingOptions& options) {
@@ -127,6 +149,7 @@ TLoadResult RunReportLoad(const TLoadOptions& options) {
     TLoadResult result;
     result.Session = CreateReportSession(options);
     TMainModel& model = *result.Session->Model;
+    model.MaxGzipExpansion = options.GzipLimit;
     try {
         if (!model.OpenReport(options.Report))
             throw EVestrelError("There is no report named \"" + options.Report + "\"");
@@ -149,6 +172,7 @@ TLoadResult RunLoad(const TLoadOptions& options) {
     analyzer.OwnDomain = options.Domain;
     analyzer.DefaultPage = options.DefaultPage;
     analyzer.TimeZone = options.TimeZone;
+    analyzer.MaxGzipExpansion = options.GzipLimit;
     analyzer.ReportDateSelection = {
         static_cast<uint8_t>(options.DateSelection), ParseDayOption(options.From, "--from"),
         ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};

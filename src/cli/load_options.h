@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/cli_host.h"
 #include "engine/log_analyzer.h"
 #include "reports/report_context.h"
 
@@ -25,9 +26,13 @@ struct TLoadOptions {
     std::vector<std::string> Files;
     std::string Report;  // a stored report to open instead of the files and options
     bool TimeZoneGiven = false;
+    int64_t GzipLimit = kDefaultGzipExpansionLimit;  // bytes a gzip log may expand to
+    TFetchOptions Fetch;  // for a stored report's telnet script and downloads
 };
 
 void AddLoadOptions(CLI::App& command, TLoadOptions& options);
+// --timeout and --telnet-port.
+void AddFetchOptions(CLI::App& command, TFetchOptions& options);
 
 // The result of a loading run: the analyser with whatever was loaded, and the error that ended
 // the run early (empty when every file was read).

@@ -8,6 +8,7 @@
 #include "cli/export_command.h"
 #include "cli/load_commands.h"
 #include "cli/load_options.h"
+#include "cli/remote_commands.h"
 #include "cli/report_commands.h"
 #include "cli/stat_commands.h"
 #include "engine/errors.h"
@@ -48,6 +49,16 @@ int main(int argc, char** argv) {
         app.add_subcommand("site-tree", "Print a stored report's site tree with its hit counts");
     AddSiteTreeOptions(*siteTree, siteTreeOptions);
 
+    TFetchCommandOptions fetchOptions;
+    CLI::App* fetch = app.add_subcommand(
+        "fetch", "Run a stored report's telnet script and downloads; list the files fetched");
+    AddFetchCommandOptions(*fetch, fetchOptions);
+
+    TResolveOptions resolveOptions;
+    CLI::App* resolve = app.add_subcommand(
+        "resolve", "Load log files, look up their numeric hosts and rewrite the DNS cache");
+    AddResolveOptions(*resolve, resolveOptions);
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*load) return RunLoadCommand(loadOptions);
@@ -57,6 +68,8 @@ int main(int argc, char** argv) {
         if (*exportCommand) return RunExportCommand(exportOptions);
         if (*report) return RunReportCommand(*report, reportOptions);
         if (*siteTree) return RunSiteTreeCommand(siteTreeOptions);
+        if (*fetch) return RunFetchCommand(fetchOptions);
+        if (*resolve) return RunResolveCommand(resolveOptions);
     } catch (const vestrel::EVestrelError& error) {
         std::fprintf(stderr, "vestrel-cli: %s\n", error.what());
         return 1;

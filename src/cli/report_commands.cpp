@@ -1,6 +1,8 @@
 #include "cli/report_commands.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -22,6 +24,8 @@ void Print(const std::string& text) {
 std::string ReadWholeFile(const std::string& fileName) {
     std::ifstream file(fileName, std::ios::binary);
     if (!file) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    if (std::filesystem::is_directory(fileName))
+        throw EVestrelError(FileOpenErrorText(fileName, EISDIR));
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
@@ -39,8 +43,15 @@ int ListReports(TDM1& store) {
     return 0;
 }
 
+// Every definition is checked before any is stored, so a bad one changes nothing.
 int ImportReports(TDM1& store, const std::string& fileName) {
-    const std::vector<TReportDefinition> definitions = ReportsFromJsonText(ReadWholeFile(fileName));
+    const std::string text = ReadWholeFile(fileName);
+    std::vector<TReportDefinition> definitions;
+    try {
+        definitions = ReportsFromJsonText(text);
+    } catch (const EVestrelError& error) {
+        throw EVestrelError("Cannot import \"" + fileName + "\": " + error.what());
+    }
     store.StoreDefinitions(definitions);
     for (const TReportDefinition& definition : definitions)
         Print("imported " + definition.Report.Name + "\n");

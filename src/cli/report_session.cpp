@@ -1,14 +1,8 @@
 #include "cli/report_session.h"
 
-#include <cstdio>
-
 #include "shell/data_folder.h"
 
 namespace vestrel::cli {
-
-void TCliHost::Notice(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
 
 std::unique_ptr<TDM1> OpenStore(const std::string& dataFolder) {
     auto store = std::make_unique<TDM1>(dataFolder);
@@ -18,6 +12,7 @@ std::unique_ptr<TDM1> OpenStore(const std::string& dataFolder) {
 
 std::unique_ptr<TReportSession> CreateReportSession(const TLoadOptions& options) {
     auto session = std::make_unique<TReportSession>();
+    session->Host.Fetch = options.Fetch;
     session->DataFolder = ResolveDataFolder(options.DataDir);
     session->Store = OpenStore(session->DataFolder);
     session->Model =

@@ -4,17 +4,12 @@
 #include <memory>
 #include <string>
 
+#include "cli/cli_host.h"
 #include "cli/load_options.h"
 #include "shell/main_model.h"
 #include "shell/report_store.h"
 
 namespace vestrel::cli {
-
-// Notices go to standard error, so that standard output holds only the command's result.
-class TCliHost : public TMainHost {
-  public:
-    void Notice(const std::string& text) override;
-};
 
 struct TReportSession {
     std::string DataFolder;

@@ -10,9 +10,19 @@ namespace {
 // Days from 0001-01-01 to 1899-12-30 in the proleptic Gregorian calendar.
 constexpr int64_t kEpochOrdinal = 693593;
 
+// The first and the last second of the calendar: 0001-01-01 0:00 and 9999-12-31 23:59:59.
+constexpr double kFirstTime = -693593.0;
+constexpr double kLastTime = 2958465.0 + 86399.0 / kSecondsPerDay;
+
 int64_t DaysBeforeYear(int year) {
     const int64_t y = year - 1;
     return y * 365 + y / 4 - y / 100 + y / 400;
+}
+
+// A time outside the calendar, or no number at all, is taken at the calendar's nearer end.
+TDateTime WithinCalendar(TDateTime t) {
+    if (!(t >= kFirstTime)) return kFirstTime;
+    return t > kLastTime ? kLastTime : t;
 }
 
 }  // namespace
@@ -46,14 +56,13 @@ bool TryEncodeTime(int hour, int minute, int second, TDateTime& out) {
 TDateParts DecodeDateTime(TDateTime t) {
     TDateParts p;
     // Round to the nearest second first so that 23:59:59.9999 does not read as the next day's 0:00.
-    const double totalSeconds = std::floor(t * kSecondsPerDay + 0.5);
+    const double totalSeconds = std::floor(WithinCalendar(t) * kSecondsPerDay + 0.5);
     int64_t days = static_cast<int64_t>(std::floor(totalSeconds / kSecondsPerDay));
     int64_t secs = static_cast<int64_t>(totalSeconds - static_cast<double>(days) * kSecondsPerDay);
     p.Hour = static_cast<int>(secs / 3600);
     p.Minute = static_cast<int>(secs / 60 % 60);
     p.Second = static_cast<int>(secs % 60);
-    int64_t ordinal = days + kEpochOrdinal;  // days since 0001-01-01
-    if (ordinal < 0) ordinal = 0;
+    const int64_t ordinal = days + kEpochOrdinal;  // days since 0001-01-01
     int year = static_cast<int>(ordinal / 366) + 1;
     while (DaysBeforeYear(year + 1) <= ordinal) ++year;
     int64_t rest = ordinal - DaysBeforeYear(year);
@@ -67,7 +76,7 @@ TDateParts DecodeDateTime(TDateTime t) {
 
 int DayOfWeek(TDateTime t) {
     // 1899-12-30 was a Saturday.
-    const int64_t days = static_cast<int64_t>(std::floor(t));
+    const int64_t days = static_cast<int64_t>(std::floor(WithinCalendar(t)));
     return static_cast<int>(((days % 7) + 7 + 6) % 7) + 1;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/hash_string_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "engine/text_util.h"
@@ -96,10 +97,18 @@ size_t THashStringList::FindCell(std::string_view text, uint32_t check) const {
     }
 }
 
+void THashStringList::Reserve(size_t texts) {
+    if (texts * 2 > indexSize_) ResizeIndex(std::bit_ceil(texts * 2));
+}
+
 void THashStringList::GrowIndex() {
+    ResizeIndex(indexSize_ * 2);
+}
+
+void THashStringList::ResizeIndex(size_t cellCount) {
     TLargeBuffer old = std::move(index_);
     const size_t oldSize = indexSize_, used = indexUsed_;
-    ResetIndex(oldSize * 2);
+    ResetIndex(cellCount);
     indexUsed_ = used;
     const TIndexCell* from = static_cast<const TIndexCell*>(old.Data());
     TIndexCell* cells = Cells();
@@ -142,7 +151,8 @@ int32_t THashStringList::Add(std::string_view text) {
     if (text.empty()) return 0;
     if (lastKey_ != 0 && last_.View() == text) return lastKey_;
     const uint32_t hash = IndexHash(text);
-    const int32_t found = Cells()[FindCell(text, hash)].Key;
+    size_t cell = FindCell(text, hash);
+    const int32_t found = Cells()[cell].Key;
     if (found != 0) return Remember(found);
 
     const int32_t bucket = static_cast<int32_t>(StrHash(text) % slots_.size());
@@ -155,7 +165,13 @@ int32_t THashStringList::Add(std::string_view text) {
         key = ~static_cast<int32_t>(overflow_.size() - 1);
     }
     ++count_;
-    IndexInsert(key, hash);
+    // The probe above ended on the empty cell the new text takes, unless the index must grow.
+    if ((indexUsed_ + 1) * 2 > indexSize_) {
+        GrowIndex();
+        cell = FindCell(text, hash);
+    }
+    Cells()[cell] = {hash, key};
+    ++indexUsed_;
     return Remember(key);
 }
 

@@ -24,6 +24,8 @@ class THashStringList {
     std::string_view Get(int32_t key) const;
     void Put(int32_t key, std::string_view text);
     void Clear();
+    // Room in the index for this many texts without growing.
+    void Reserve(size_t texts);
 
     int BucketCount() const { return static_cast<int>(slots_.size()); }
     size_t Count() const { return count_; }
@@ -50,6 +52,7 @@ class THashStringList {
     void IndexInsert(int32_t key, uint32_t check);
     void IndexErase(std::string_view text, int32_t key);
     void GrowIndex();
+    void ResizeIndex(size_t cellCount);
     void ResetIndex(size_t cells);
     TIndexCell* Cells() const { return static_cast<TIndexCell*>(index_.Data()); }
     bool Findable(const TEntry& entry, std::string_view text) const;

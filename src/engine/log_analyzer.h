@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/dns_cache.h"
+#include "engine/gzip_expansion.h"
 #include "engine/hash_string_list.h"
 #include "engine/hit_store.h"
 #include "engine/line_reader.h"
@@ -17,6 +18,7 @@
 #include "engine/log_hit.h"
 #include "engine/log_time.h"
 #include "engine/reference_lists.h"
+#include "engine/search_referrals.h"
 #include "engine/visitor_rule.h"
 #include "engine/w3c_log.h"
 
@@ -88,6 +90,8 @@ class TLogAnalyzer : public TReferenceLists {
     int32_t HitCount = 0;
     int32_t UserCount = 0;
     THashStringList Hosts{8000}, Urls{500}, Referrers{2000}, Users{25}, Agents{1000};
+    // The search statistics' reading of the referrers, kept between them (Refresh before use).
+    TSearchReferrals SearchReferrals;
     double FirstHit = 100000.0;
     double LastHit = 0;
     double TotalBytes = 0;
@@ -98,6 +102,8 @@ class TLogAnalyzer : public TReferenceLists {
     TDNSCache DNSCache;
 
     std::string DataFolder;
+    // Bytes a gzip log may expand to; the free space of the data folder's disk bounds it, too.
+    int64_t MaxGzipExpansion = kDefaultGzipExpansionLimit;
     std::string OwnDomain;
     std::string DefaultPage = "index.htm";
     int32_t TimeZone = kTimeZoneFromFiles;

@@ -2,13 +2,8 @@
 
 #include <glob.h>
 #include <sys/stat.h>
-#include <zlib.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 #include "engine/date_time.h"
 #include "engine/errors.h"
@@ -146,29 +141,6 @@ void FillLogFileData(const std::vector<std::string>& lines, TLogFileDataParam& f
     }
 }
 
-std::string ExpandGzipFile(const std::string& fileName, const std::string& dataFolder) {
-    const std::string base = BaseName(fileName);
-    const std::string expanded = dataFolder + base.substr(0, base.find('.')) + ".~xx";
-    gzFile packed = gzopen(fileName.c_str(), "r");
-    if (packed == nullptr) throw EVestrelError(FileOpenErrorText(fileName, errno ? errno : EIO));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(expanded.c_str(), "wb"),
-                                                        &std::fclose);
-    if (!out) {
-        const int error = errno;
-        gzclose(packed);
-        throw EVestrelError("Cannot create file \"" + expanded + "\". " + std::strerror(error));
-    }
-    constexpr int kBlock = 65536;
-    std::unique_ptr<char[]> block(new char[kBlock]);
-    for (;;) {
-        const int got = gzread(packed, block.get(), kBlock);
-        if (got > 0) std::fwrite(block.get(), 1, static_cast<size_t>(got), out.get());
-        if (got < kBlock) break;
-    }
-    gzclose(packed);
-    return expanded;
-}
-
 void LoadOneFile(TLogAnalyzer& analyzer, const std::string& fileName, int format,
                  TLoadObserver& observer) {
     observer.ShowProgressWindow("Loading...");
@@ -182,16 +154,23 @@ void LoadOneFile(TLogAnalyzer& analyzer, const std::string& fileName, int format
     } closer{analyzer, observer};
 
     std::string name = fileName;
+    TGzipExpansion expansion;
     const std::string extension = LowerExtension(fileName);
     if (extension == ".gz" || extension == ".zip") {
         observer.SetProgressText("Decompressing \"" + fileName + "\"");
         if (extension == ".zip") throw EVestrelError("ZIP not implementet yet");
-        name = ExpandGzipFile(fileName, analyzer.DataFolder);
+        expansion = ExpandGzipFile(fileName, analyzer.DataFolder, analyzer.MaxGzipExpansion);
+        name = expansion.FileName;
     }
     observer.SetStatusText("Loading \"" + name + "\"");
     observer.SetProgressText(BaseName(name));
     analyzer.SetProgressIndicator(observer.ProgressBar());
     analyzer.LoadLogFile(name, format);
+    // What was expanded before an early end is kept, like the files loaded before; the sequence
+    // ends here so that the user learns the log is incomplete.
+    if (!expansion.Stop.empty())
+        throw EVestrelError("Cannot expand \"" + fileName + "\" completely: " + expansion.Stop +
+                            ". Its complete lines before that point were loaded.");
 }
 
 int64_t LoadLogFiles(TLogAnalyzer& analyzer, const TLogFileDataParam& files,

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/gzip_expansion.h"
+
 namespace vestrel {
 
 class TLogAnalyzer;
@@ -40,12 +42,10 @@ class TLoadObserver {
     virtual void CloseProgressWindow() {}
 };
 
-// Expands a gzip file to DataFolder + its name cut before the first "." + ".~xx" and answers the
-// expanded file's name. A read error ends the expansion; what was expanded stays.
-std::string ExpandGzipFile(const std::string& fileName, const std::string& dataFolder);
-
-// Loads one file (expanding ".gz" first); raises EVestrelError for a ".zip" file or a file that
-// cannot be opened.
+// Loads one file (expanding ".gz" first, within the analyser's MaxGzipExpansion); raises
+// EVestrelError for a ".zip" file or a file that cannot be opened. A gzip file whose expansion
+// ended early (damaged, truncated, too large for the limit or the disk) has its lines up to there
+// loaded, then raises EVestrelError naming the file and the reason.
 void LoadOneFile(TLogAnalyzer& analyzer, const std::string& fileName, int format,
                  TLoadObserver& observer);
 

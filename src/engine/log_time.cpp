@@ -1,5 +1,7 @@
 #include "engine/log_time.h"
 
+#include <utility>
+
 #include "engine/date_time.h"
 
 namespace vestrel {
@@ -73,6 +75,17 @@ bool ReadDigits(std::string_view text, size_t from, size_t count, int& value) {
     return true;
 }
 
+// A zone shift or added hours can move a time at either end of the calendar out of it.
+bool InCalendar(double time) {
+    static const auto [first, end] = [] {
+        double firstDay = 0, lastDay = 0;
+        TryEncodeDate(1, 1, 1, firstDay);
+        TryEncodeDate(9999, 12, 31, lastDay);
+        return std::pair{firstDay, lastDay + 1};
+    }();
+    return time >= first && time < end;
+}
+
 int MonthFromName(std::string_view text) {
     static constexpr std::string_view kNames[12] = {"jan", "feb", "mar", "apr", "may", "jun",
                                                     "jul", "aug", "sep", "oct", "nov", "dec"};
@@ -105,7 +118,8 @@ double ParseLogTime(std::string_view text, int timeZone, double biasDays) {
     if (!TryEncodeDate(year, month, day, date)) return 0;
     if (!TryEncodeTime(RawPair(text, 12), RawPair(text, 15), RawPair(text, 18), timeOfDay))
         return 0;
-    return date + timeOfDay + shift;
+    const double time = date + timeOfDay + shift;
+    return InCalendar(time) ? time : 0;
 }
 
 double ParseBracketTime(std::string_view line, int biasMinutes) {

@@ -11,7 +11,8 @@ constexpr int kTimeZoneFromFiles = -100;
 // The time of a bracketed date text (without the brackets) under a time-zone mode: 0 the file's
 // time unchanged, -100 the line's own zone converted to this computer's local standard time
 // (`biasDays` = its standard bias in days, UTC = local + bias), N hours added otherwise.
-// An unreadable date or time of day gives 0.
+// An unreadable date or time of day gives 0, and so does a time the shift moves out of the years
+// 1 to 9999.
 double ParseLogTime(std::string_view text, int timeZone, double biasDays);
 
 // The time of the first bracketed date of a line, always converted to local standard time, as the

@@ -1,7 +1,6 @@
 #include "reports/search_reports.h"
 
 #include <algorithm>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -18,44 +17,45 @@ constexpr uint16_t kPartialContent = 206;
 constexpr uint16_t kFirstErrorStatus = 400;
 
 // One distinct text with the number of times it was added and the target hits credited to it.
+// An engine and phrase pair has no text of its own: its number gives the engine and the phrase.
 struct TCountEntry {
     std::string_view Text;
+    int32_t Number = 0;
     int32_t Count = 0;
     int32_t Targets = 0;
 };
 
-// The entries one referrer adds, as a run of the counter's entry-index list; First is
-// kUnseen until the referrer is met and kNotSearch when no listed engine sent it.
-struct TAddedTexts {
-    static constexpr int32_t kUnseen = -2, kNotSearch = -1;
-    int32_t First = kUnseen;
-    int32_t Count = 0;
-};
-
-// Counts the texts of search referrals in the order first added. The texts of a referrer
-// depend only on its text, so they are worked out once per referrer key.
+// Counts the texts of search referrals in the order first added. Every text a referral can add
+// has a number in the analyser's search referrals, so finding its entry is one array read.
 class TSearchCounter {
   public:
     TSearchCounter(const TLogAnalyzer& analyzer, TSearchMode mode)
         : analyzer_(analyzer),
+          referrals_(analyzer.SearchReferrals),
           mode_(mode),
-          engineOf_(AnswerEveryKey<int32_t>(
-              analyzer.Referrers,
-              [&](std::string_view referrer) { return analyzer.FindSearchEngine(referrer); })),
-          added_(analyzer.Referrers, TAddedTexts{}) {
-        // About one new text a search referrer.
-        entries_.reserve(analyzer.Referrers.Count());
-        index_.Reserve(analyzer.Referrers.Count());
-    }
+          entryOf_(TextCount(), -1) {}
 
     // Adds the texts of the hit's referrer; false when no listed engine sent the hit.
     bool CountReferral(const TLogHit& hit) {
-        const TAddedTexts texts = TextsOf(hit);
-        if (texts.First == TAddedTexts::kNotSearch) return false;
-        for (int32_t i = texts.First; i < texts.First + texts.Count; ++i) {
-            current_ = addedEntries_[i];
-            ++entries_[current_].Count;
-            ++total_;
+        const TSearchReferral& referral = referrals_.Of(hit.ReferrerKey);
+        if (referral.Engine < 0) return false;
+        switch (mode_) {
+            case TSearchMode::Engine: {
+                const std::string& name = analyzer_.SearchEngines[referral.EngineName].Name;
+                if (!name.empty()) Add(referral.EngineName, name);
+                break;
+            }
+            case TSearchMode::EnginePhrase:
+                Add(referral.EnginePhrase, {});
+                break;
+            case TSearchMode::Phrase:
+                if (referral.Phrase >= 0)
+                    Add(referral.Phrase, referrals_.PhraseText(referral.Phrase));
+                break;
+            case TSearchMode::Keyword:
+                for (int32_t keyword : referrals_.KeywordsOf(referral.Phrase))
+                    Add(keyword, referrals_.KeywordText(keyword));
+                break;
         }
         return true;
     }
@@ -69,51 +69,35 @@ class TSearchCounter {
     int32_t Total() const { return total_; }
 
   private:
-    TAddedTexts TextsOf(const TLogHit& hit) {
-        const int32_t engine = engineOf_[hit.ReferrerKey];
-        if (engine < 0) return {TAddedTexts::kNotSearch};
-        TAddedTexts& texts = added_[hit.ReferrerKey];
-        if (texts.First != TAddedTexts::kUnseen) return texts;
-        texts.First = static_cast<int32_t>(addedEntries_.size());
-        for (const std::string& text :
-             ReferralTexts(analyzer_.ReferrerText(hit), analyzer_.SearchEngines[engine])) {
-            if (text.empty()) continue;
-            addedEntries_.push_back(EntryOf(text));
-            ++texts.Count;
-        }
-        return texts;
-    }
-
-    std::vector<std::string> ReferralTexts(std::string_view referrer,
-                                           const TSearchEngine& engine) const {
-        if (mode_ == TSearchMode::Engine) return {engine.Name};
-        std::string phrase = TLogAnalyzer::ExtractSearchPhrase(referrer, engine.PhraseStart);
+    size_t TextCount() const {
         switch (mode_) {
+            case TSearchMode::Engine:
+                return analyzer_.SearchEngines.size();
             case TSearchMode::EnginePhrase:
-                return {engine.Name + ":" + phrase};
-            case TSearchMode::Keyword:
-                return TLogAnalyzer::SplitKeywords(phrase);
+                return referrals_.EnginePhraseCount();
+            case TSearchMode::Phrase:
+                return referrals_.PhraseCount();
             default:
-                return {std::move(phrase)};
+                return referrals_.KeywordCount();
         }
     }
 
-    int32_t EntryOf(std::string_view text) {
-        const int32_t found = index_.Find(text);
-        if (found >= 0) return found;
-        const std::string_view kept = texts_.emplace_back(text);  // a deque never moves its texts
-        entries_.push_back({kept});
-        return index_.Add(kept);
+    void Add(int32_t number, std::string_view text) {
+        int32_t& entry = entryOf_[number];
+        if (entry < 0) {
+            entry = static_cast<int32_t>(entries_.size());
+            entries_.push_back({text, number});
+        }
+        current_ = entry;
+        ++entries_[entry].Count;
+        ++total_;
     }
 
     const TLogAnalyzer& analyzer_;
+    const TSearchReferrals& referrals_;
     TSearchMode mode_;
     std::vector<TCountEntry> entries_;
-    std::deque<std::string> texts_;
-    TFirstMetIndex<std::string_view> index_;
-    std::vector<int32_t> addedEntries_;
-    TKeyMemo<int32_t> engineOf_;  // -1 for no listed engine
-    TKeyMemo<TAddedTexts> added_;
+    std::vector<int32_t> entryOf_;  // the entry of each text number, -1 before it is met
     int32_t total_ = 0;
     int32_t current_ = -1;
 };
@@ -164,14 +148,17 @@ int DefineSearchColumns(TVarGrid& grid, TSearchMode mode, size_t dataRows) {
     return textColumns;
 }
 
-void WriteEntryText(TVarGrid& grid, TSearchMode mode, int row, std::string_view text) {
-    if (mode != TSearchMode::EnginePhrase) {
-        grid.SetText(0, row, text);
-        return;
-    }
+// The pair's text is engine name + ":" + phrase, shown split at its first colon.
+void WritePairText(TVarGrid& grid, const TLogAnalyzer& analyzer, int row, int32_t pair,
+                   std::string& text) {
+    const TSearchReferrals& referrals = analyzer.SearchReferrals;
+    const TSearchReferral& referral = referrals.EnginePhrasePair(pair);
+    text = analyzer.SearchEngines[referral.EngineName].Name;
+    text += ':';
+    if (referral.Phrase >= 0) text += referrals.PhraseText(referral.Phrase);
     const size_t colon = text.find(':');
-    grid.SetText(0, row, text.substr(0, colon));
-    grid.SetText(1, row, text.substr(colon + 1));
+    grid.SetText(0, row, std::string_view(text).substr(0, colon));
+    grid.SetText(1, row, std::string_view(text).substr(colon + 1));
 }
 
 void ReportSearch(TReportContext& context, TSearchMode mode) {
@@ -179,12 +166,17 @@ void ReportSearch(TReportContext& context, TSearchMode mode) {
     grid.Clear();
     TLogAnalyzer& analyzer = context.Analyzer;
     analyzer.LoadSearchEngines(analyzer.DataFolder);
+    analyzer.SearchReferrals.Refresh(analyzer.Referrers, analyzer);
     const TSearchCounter counter = CountSearches(analyzer, mode);
     const std::vector<TCountEntry>& entries = counter.Entries();
     const int countColumn = DefineSearchColumns(grid, mode, entries.size());
+    std::string pairText;
     for (size_t i = 0; i < entries.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
-        WriteEntryText(grid, mode, row, entries[i].Text);
+        if (mode == TSearchMode::EnginePhrase)
+            WritePairText(grid, analyzer, row, entries[i].Number, pairText);
+        else
+            grid.SetText(0, row, entries[i].Text);
         grid.SetInt(countColumn, row, entries[i].Count);
         grid.SetFloat(countColumn + 1, row, SafeDiv(counter.Total(), entries[i].Count));
         grid.SetInt(countColumn + 2, row, entries[i].Targets);

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "acquisition/telnet_script.h"
 #include "engine/errors.h"
 #include "engine/text_file.h"
 #include "engine/text_util.h"
+#include "shell/remote_logs.h"
 
 namespace vestrel {
 
@@ -106,6 +106,7 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
     Analyzer.reset();
     Analyzer = std::make_unique<TLogAnalyzer>(dataFolder_, report.Targets);
     Analyzer->TimeZone = Settings.TimeZone;
+    Analyzer->MaxGzipExpansion = MaxGzipExpansion;
     Analyzer->OwnDomain = report.Domain;
     Analyzer->DefaultPage = report.DefaultPage;
     Analyzer->ReportDateSelection = {static_cast<uint8_t>(report.DateSelection), report.FromDate,
@@ -116,12 +117,16 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
 void TMainModel::FetchAndLoad(const TReportRecord& report, TLogFileDataParam& files) {
     SiteTree = std::make_unique<TSiteTree>(report.Domain);
     LoadSiteTree(*SiteTree, report.SiteTree);
-    if (TelnetOptionsValue(report.TelnetOptions) & kTelnetActiveBit) host_.RunTelnetScript(report);
-    host_.DownloadFtpFiles(report, files);
-    host_.DownloadWebFiles(report, files);
+    FetchRemoteLogs(report, files);
     LoadTimeMs = LoadLogFiles(*Analyzer, files, host_.LoadObserver());
     FillSiteTreeCounts(*SiteTree, *Analyzer);
     RunStatistic(ActionNamed("actGeneral"));
+}
+
+void TMainModel::FetchRemoteLogs(const TReportRecord& report, TLogFileDataParam& files) {
+    if (TelnetScriptActive(report)) host_.RunTelnetScript(report);
+    host_.DownloadFtpFiles(report, files);
+    host_.DownloadWebFiles(report, files);
 }
 
 bool TMainModel::OpenReport(const std::string& name) {

@@ -60,6 +60,9 @@ class TMainModel {
     // when it was not found or the choice was cancelled (nothing changed then). Errors of the
     // later steps are raised and leave what was done so far.
     bool OpenReport(const std::string& name);
+    // The steps before the loading: the telnet script when it is active, the FTP download and the
+    // HTTP download, which append the files they fetched.
+    void FetchRemoteLogs(const TReportRecord& report, TLogFileDataParam& files);
     void BuildReportTree();
     // Runs one statistic into the report table and shows it.
     void RunStatistic(const TReportAction& action, const std::string& daySpanPath = {});
@@ -73,6 +76,7 @@ class TMainModel {
     std::string OpenDomain;
     std::string Caption = "Vestrel";
     std::unique_ptr<TLogAnalyzer> Analyzer;
+    int64_t MaxGzipExpansion = kDefaultGzipExpansionLimit;  // given to every new analyser
     uint8_t ReportKind = 0;
     int64_t LoadTimeMs = 0;
     TFilterData LogDataFilter;

@@ -193,7 +193,7 @@ std::vector<TReportDefinition> ReportsFromJsonText(std::string_view text) {
     json document;
     try {
         document = json::parse(text);
-    } catch (const json::parse_error& error) {
+    } catch (const json::exception& error) {  // a syntax error, or a number too large for a double
         const std::string what = error.what();
         const size_t tag = what.find("] ");
         throw EVestrelError("The report definitions are no valid JSON: " +

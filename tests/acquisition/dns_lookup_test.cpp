@@ -21,6 +21,7 @@
 #include "engine/errors.h"
 #include "engine/log_analyzer.h"
 #include "engine/log_files.h"
+#include "servers/dnsmasq_server.h"
 
 namespace vestrel {
 namespace {
@@ -32,31 +33,6 @@ std::string ServedAddress(int n) {
 }
 std::string ServedName(int n) {
     return "host-" + std::to_string(n) + ".test";
-}
-
-// A loopback socket of `type` bound to a free port; the caller closes it.
-int BindLoopback(int type, int& port) {
-    const int fd = ::socket(AF_INET, type, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-bool AcceptsConnections(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
 }
 
 // Records what a run reports, and the most lookups it ever had outstanding.
@@ -89,47 +65,15 @@ class DnsLookupTest : public ::testing::Test {
         for (int n = 1; n <= kServedHosts; ++n)
             hosts << ServedAddress(n) << ' ' << ServedName(n) << '\n';
         hosts.close();
-        const int probe = BindLoopback(SOCK_STREAM, port_);
-        ::close(probe);
-        StartServer();
-    }
-    static void StartServer() {
-        const std::vector<std::string> arguments{"/usr/sbin/dnsmasq",
-                                                 "--no-daemon",
-                                                 "--port=" + std::to_string(port_),
-                                                 "--listen-address=127.0.0.1",
-                                                 "--bind-interfaces",
-                                                 "--no-resolv",
-                                                 "--no-hosts",
-                                                 "--conf-file=/dev/null",
-                                                 "--pid-file=",
-                                                 "--user=",
-                                                 "--bogus-priv",
-                                                 "--addn-hosts=" + serverFolder_ + "hosts"};
-        server_ = ::fork();
-        if (server_ == 0) {
-            std::vector<char*> argv;
-            for (const std::string& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            std::freopen("/dev/null", "w", stderr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!AcceptsConnections(port_) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        server_ = std::make_unique<testing_util::TDnsmasqServer>(serverFolder_ + "hosts");
     }
     static void TearDownTestSuite() {
-        if (server_ > 0) {
-            ::kill(server_, SIGTERM);
-            ::waitpid(server_, nullptr, 0);
-        }
+        server_.reset();
         std::filesystem::remove_all(serverFolder_);
     }
 
     void SetUp() override {
-        ASSERT_TRUE(AcceptsConnections(port_)) << "dnsmasq did not start";
+        ASSERT_TRUE(server_->Ready()) << "dnsmasq did not start";
         std::string pattern = ::testing::TempDir() + "vestrel-dnsdata-XXXXXX";
         folder_ = std::string(mkdtemp(pattern.data())) + "/";
     }
@@ -137,7 +81,7 @@ class DnsLookupTest : public ::testing::Test {
 
     static TDNSLookupOptions ServerOptions() {
         TDNSLookupOptions options;
-        options.Server = "127.0.0.1:" + std::to_string(port_);
+        options.Server = "127.0.0.1:" + std::to_string(server_->Port());
         options.AttemptTimeoutMs = 1000;
         options.Tries = 1;
         return options;
@@ -158,8 +102,7 @@ class DnsLookupTest : public ::testing::Test {
     }
 
     static inline std::string serverFolder_;
-    static inline int port_ = 0;
-    static inline pid_t server_ = -1;
+    static inline std::unique_ptr<testing_util::TDnsmasqServer> server_;
     std::string folder_;
     std::unique_ptr<TLogAnalyzer> analyzer_;
 };
@@ -266,7 +209,7 @@ TEST_F(DnsLookupTest, CancelStopsEveryChannelAndLeavesUnansweredEntriesEmpty) {
     // A server that never answers: a Cancel() from another thread ends the run promptly, and
     // the run's timeout ends it without one.
     int silentPort = 0;
-    const int silent = BindLoopback(SOCK_DGRAM, silentPort);
+    const int silent = testing_util::BindLoopback(SOCK_DGRAM, silentPort);
     TDNSLookupOptions options;
     options.Server = "127.0.0.1:" + std::to_string(silentPort);
     std::vector<std::string> waiting{ServedAddress(1), ServedAddress(2)};

@@ -446,18 +446,24 @@ TEST_F(LogLoadTest, GzipFilesLoadLikePlainOnes) {
     // Two archives with one base name share the temporary file, one after the other.
     const std::string firstGz = WriteGz("a.log.gz", Clf("x", 0) + Clf("x", 1));
     const std::string secondGz = WriteGz("a.old.gz", Clf("y", 2));
-    EXPECT_EQ(ExpandGzipFile(firstGz, folder_), folder_ + "a.~xx");
-    EXPECT_EQ(ExpandGzipFile(secondGz, folder_), folder_ + "a.~xx");
+    EXPECT_EQ(ExpandGzipFile(firstGz, folder_).FileName, folder_ + "a.~xx");
+    EXPECT_EQ(ExpandGzipFile(secondGz, folder_).FileName, folder_ + "a.~xx");
     std::stringstream expanded;
     expanded << std::ifstream(folder_ + "a.~xx", std::ios::binary).rdbuf();
     EXPECT_EQ(expanded.str(), Clf("y", 2));
     Load({firstGz, secondGz}, 0);
     EXPECT_EQ(a().HitCount, 3);
 
-    // A truncated archive loads what it can.
+    // A truncated archive loads what it can, then ends the sequence naming the file.
     const std::string cut = WriteGz("cut.log.gz", ManyLines(3000, "/cut"));
     std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
-    Load({cut}, 0);
+    try {
+        Load({cut}, 0);
+        ADD_FAILURE() << "the truncated archive loaded without a message";
+    } catch (const EVestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("\"" + cut + "\" completely"), std::string::npos)
+            << error.what();
+    }
     EXPECT_GT(a().HitCount, 100);
     EXPECT_LT(a().HitCount, 3000);
 }

@@ -110,6 +110,12 @@ TEST_F(LogParseTest, TimeZoneModes) {
     EXPECT_EQ(TimeOf(kBob), "2000-10-10 10:55:36");
     Make(12);
     EXPECT_EQ(TimeOf(kBob), "2000-10-11 01:55:36");
+    // A shift past either end of the calendar leaves the time unreadable.
+    EXPECT_EQ(Parse("h - - [31/Dec/9999:23:00:00 +0000] \"GET /\" 200 1").Time, 0);
+    Make(kTimeZoneFromFiles);
+    EXPECT_EQ(Parse("h - - [31/Dec/9999:23:00:00 -0200] \"GET /\" 200 1").Time, 0);
+    EXPECT_EQ(Parse("h - - [01/Jan/0001:00:30:00 +0100] \"GET /\" 200 1").Time, 0);
+    EXPECT_EQ(TimeOf("h - - [31/Dec/9999:23:00:00 +0100] \"GET /\" 200 1"), "9999-12-31 22:00:00");
 }
 
 TEST_F(LogParseTest, MonthLettersAndInvalidDates) {

@@ -101,10 +101,25 @@ TEST_F(SearchReportsTest, SamePhraseFromTwoEngines) {
     EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|2|100.00%|"}));
 }
 
+// The engine statistic counts by name; the other statistics keep what each engine found.
+TEST_F(SearchReportsTest, EnginesListedTwiceUnderOneName) {
+    WriteFile("SearchEngines.txt",
+              "Google\twww.google.com/\tq=\nBing\twww.bing.com/\tq=\nGoogle\tgoogle.de/\tp=\n");
+    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
+         Hit("b.org", 0, "/a.htm", "http://google.de/s?p=boots") +
+         Hit("c.org", 0, "/a.htm", "http://www.bing.com/?q=shoes"));
+    EXPECT_EQ(Run(ReportSearchEngines), (Table{"Search Engine|Count|Count %|Target",
+                                               "Google|2|66.67%|", "Bing|1|33.33%|"}));
+    EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|2|66.67%|", "boots|1|33.33%|"}));
+}
+
 TEST_F(SearchReportsTest, SearchEngineListIsReadOnEveryRun) {
     Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")));
+    EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|1|100.00%|"}));
     WriteFile("SearchEngines.txt", "Other\twww.other.com/\tq=\n");
     EXPECT_EQ(Run(ReportSearchEngines), (Table{"Search Engine|Count|Count %|Target", "|||"}));
+    WriteFile("SearchEngines.txt", "Google\twww.google.com/\tsearch?\n");
+    EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "q=shoes|1|100.00%|"}));
     std::filesystem::remove(folder_ + "SearchEngines.txt");
     try {
         Run(ReportKeywords);

@@ -110,6 +110,8 @@ TEST(ReportJsonTest, BadValuesAreRefusedNamingDefinitionAndField) {
               "Report \"S\": unknown field \"Exclude\"");
     EXPECT_EQ(ImportError(R"([{"Name": "S"}, 5])"), "Report definition 2 must be a JSON object");
     EXPECT_NE(ImportError(R"({"Name": "S",)").find("no valid JSON"), std::string::npos);
+    EXPECT_EQ(ImportError(R"({"Name": "S", "DateSelection": 1e400})"),
+              "The report definitions are no valid JSON: number overflow parsing '1e400'");
 }
 
 TEST(ReportJsonTest, TextThatIsNoUtf8IsWrittenWithReplacements) {

@@ -1,0 +1,85 @@
+// What the search statistics read of each referrer: the listed engine that sent it, its search
+// phrase, the "engine:phrase" text and the phrase's keywords, each text numbered once. Worked out
+// once for the loaded referrers and the engine list, and shared by every search statistic.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "engine/first_met_index.h"
+#include "engine/hash_string_list.h"
+#include "engine/key_memo.h"
+#include "engine/reference_lists.h"
+
+namespace vestrel {
+
+// Distinct texts numbered 0, 1, 2... in the order first added (the empty text is never added).
+class TTextNumbers {
+  public:
+    int32_t Add(std::string_view text) { return ~texts_.Add(text); }
+    std::string_view Text(int32_t number) const { return texts_.Get(~number); }
+    void Reserve(size_t texts) { texts_.Reserve(texts); }
+    size_t Count() const { return texts_.Count(); }
+
+  private:
+    // One bucket, so every text goes to the overflow list and its key is ~number.
+    THashStringList texts_{1};
+};
+
+struct TSearchReferral {
+    int32_t Engine = -1;        // the first listed engine that matches, -1 for none
+    int32_t EngineName = -1;    // the first listed engine of the same name
+    int32_t Phrase = -1;        // number of the search phrase, -1 for the empty phrase
+    int32_t EnginePhrase = -1;  // number of the pair of engine name and phrase
+};
+
+class TSearchReferrals {
+  public:
+    // Works the referrers out again unless they and the engine list are those of the last time.
+    void Refresh(const THashStringList& referrers, const TReferenceLists& lists);
+    // Drops the answers, so the next Refresh works everything out afresh.
+    void Forget() { data_.reset(); }
+
+    const TSearchReferral& Of(int32_t referrerKey) const { return data_->Referrals[referrerKey]; }
+    std::string_view PhraseText(int32_t phrase) const { return data_->Phrases.Text(phrase); }
+    // The engine (the first of its name) and phrase of a pair number.
+    const TSearchReferral& EnginePhrasePair(int32_t number) const {
+        return data_->PairReferrals[number];
+    }
+    std::string_view KeywordText(int32_t keyword) const { return data_->Keywords.Text(keyword); }
+    // The keyword numbers of a phrase, in the phrase's order.
+    std::span<const int32_t> KeywordsOf(int32_t phrase) const;
+
+    size_t PhraseCount() const { return data_->Phrases.Count(); }
+    size_t EnginePhraseCount() const { return data_->PairReferrals.size(); }
+    size_t KeywordCount() const { return data_->Keywords.Count(); }
+
+  private:
+    struct TData {
+        explicit TData(const THashStringList& referrers)
+            : Referrals(referrers, TSearchReferral{}),
+              ReferrerList(&referrers),
+              ReferrerCount(referrers.Count()) {}
+        TKeyMemo<TSearchReferral> Referrals;
+        const THashStringList* ReferrerList;
+        size_t ReferrerCount;
+        std::vector<TSearchEngine> Engines;  // the list the answers were worked out with
+        TTextNumbers Phrases, Keywords;
+        TFirstMetIndex<uint64_t> EnginePhrases;      // engine name number and phrase number
+        std::vector<TSearchReferral> PairReferrals;  // the first referral of each pair
+        std::vector<int32_t> KeywordStart;           // a phrase's first keyword in KeywordList
+        std::vector<int32_t> KeywordList;
+    };
+
+    bool UpToDate(const THashStringList& referrers, const TReferenceLists& lists) const;
+    void AddPhrase(TSearchReferral& referral, std::string_view referrer);
+    void AddKeywords(std::string_view phrase);
+
+    std::unique_ptr<TData> data_;
+};
+
+}  // namespace vestrel

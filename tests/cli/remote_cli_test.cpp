@@ -1,0 +1,203 @@
+// vestrel-cli fetch and resolve, and a stored report opened with its downloads, against real
+// FTP, HTTP, telnet and DNS servers on 127.0.0.1.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "cli/cli_runner.h"
+#include "servers/dnsmasq_server.h"
+
+namespace fs = std::filesystem;
+using vestrel::testing_util::TCliRun;
+
+namespace {
+
+// FTP (user loguser/secret), HTTP (basic authentication webuser/webpw) and a login-like telnet
+// service, all serving the folder given; prints "FTP HTTP TELNET" ports when ready.
+const char kServers[] = R"PY(
+import base64, logging, os, socket, sys, threading
+from http.server import ThreadingHTTPServer, BaseHTTPRequestHandler
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+logging.basicConfig(level=logging.ERROR)
+root = sys.argv[1]
+authorizer = DummyAuthorizer()
+authorizer.add_user("loguser", "secret", root, perm="elr")
+FTPHandler.authorizer = authorizer
+FTPHandler.auth_failed_timeout = 0
+ftp = FTPServer(("127.0.0.1", 0), FTPHandler)
+
+class Web(BaseHTTPRequestHandler):
+    def log_message(self, *args): pass
+    def do_GET(self):
+        if self.headers.get("Authorization") != "Basic " + base64.b64encode(b"webuser:webpw").decode():
+            self.send_response(401); self.end_headers(); return
+        path = os.path.join(root, self.path.lstrip("/"))
+        if not os.path.isfile(path):
+            self.send_response(404); self.end_headers(); return
+        body = open(path, "rb").read()
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+web = ThreadingHTTPServer(("127.0.0.1", 0), Web)
+
+def read_line(connection):
+    line = b""
+    while not line.endswith(b"\n"):
+        chunk = connection.recv(1)
+        if not chunk: break
+        line += chunk
+    return line.strip()
+
+def telnet_session(connection):
+    connection.sendall(b"Welcome\r\nLOGIN: ")
+    user = read_line(connection)
+    connection.sendall(b"Password: ")
+    password = read_line(connection)
+    if (user, password) == (b"loguser", b"secret"):
+        connection.sendall(b"$ ")
+        command = read_line(connection)
+        connection.sendall(b"ran " + command + b"\r\nlogged out\r\n")
+    connection.close()
+
+telnet = socket.socket()
+telnet.bind(("127.0.0.1", 0))
+telnet.listen(4)
+def serve_telnet():
+    while True:
+        connection, _ = telnet.accept()
+        threading.Thread(target=telnet_session, args=(connection,), daemon=True).start()
+
+for serve in (ftp.serve_forever, web.serve_forever, serve_telnet):
+    threading.Thread(target=serve, daemon=True).start()
+print(ftp.address[1], web.server_address[1], telnet.getsockname()[1], flush=True)
+threading.Event().wait()
+)PY";
+
+const char kLogLine[] =
+    "10.0.9.1 - - [01/Mar/2002:10:00:00 +0000] \"GET /a.html HTTP/1.0\" 200 100 \"-\" \"-\"\n";
+
+class RemoteCliTest : public vestrel::testing_util::TCliFixture {
+  protected:
+    void SetUp() override {
+        TCliFixture::SetUp();
+        data_ = " --data-dir " + dir_ + "data ";
+        fs::create_directories(dir_ + "served");
+        Write("served/ftp.log", std::string(kLogLine) + kLogLine);
+        Write("served/web.log", std::string(kLogLine) + kLogLine + kLogLine);
+        StartServers();
+    }
+    void TearDown() override {
+        if (servers_ > 0) {
+            ::kill(servers_, SIGTERM);
+            ::waitpid(servers_, nullptr, 0);
+        }
+        TCliFixture::TearDown();
+    }
+
+    void StartServers() {
+        const std::string script = Write("servers.py", kServers);
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        servers_ = ::fork();
+        if (servers_ == 0) {
+            ::dup2(pipeFds[1], STDOUT_FILENO);
+            ::close(pipeFds[0]);
+            ::execl("/usr/bin/python3", "python3", script.c_str(), (dir_ + "served").c_str(),
+                    nullptr);
+            ::_exit(127);
+        }
+        ::close(pipeFds[1]);
+        FILE* ports = ::fdopen(pipeFds[0], "r");
+        ASSERT_EQ(std::fscanf(ports, "%d %d %d", &ftpPort_, &httpPort_, &telnetPort_), 3);
+        std::fclose(ports);
+    }
+
+    // A report fetching ftp.log by FTP and `webPath` by HTTP after its telnet script.
+    void ImportReport(const std::string& ftpPassword, const std::string& webPath) {
+        const std::string definition = R"({"Name": "Remote", "Domain": "127.0.0.1",
+            "TelnetOptions": "3",
+            "TelnetCommands": "\"login:\",\"loguser\"\n\"Password:\",\"secret\"\n\"$ \",\"exit\"",
+            "FTPSite": "127.0.0.1:)" + std::to_string(ftpPort_) +
+                                       R"(",
+            "FTPUserName": "loguser", "FTPPassword": ")" +
+                                       ftpPassword + R"(",
+            "FTPFiles": "1/ftp.log", "FTPDownload": ")" +
+                                       dir_ + R"(down-ftp",
+            "WEBFiles": "1http://127.0.0.1:)" +
+                                       std::to_string(httpPort_) + webPath + R"(",
+            "WEBUsername": "webuser", "WEBPassword": "webpw",
+            "WEBDownload": ")" + dir_ + R"(down-web/", "Filters": []})";
+        ASSERT_EQ(Run("report import" + data_ + Write("remote.json", definition)).Status, 0);
+    }
+
+    std::string Remote() const {
+        return " --report Remote --timeout 20 --telnet-port " + std::to_string(telnetPort_) + data_;
+    }
+
+    pid_t servers_ = -1;
+    int ftpPort_ = 0, httpPort_ = 0, telnetPort_ = 0;
+    std::string data_;
+};
+
+TEST_F(RemoteCliTest, FetchRunsTheScriptThenBothDownloads) {
+    ImportReport("secret", "/web.log");
+    const TCliRun run = Run("fetch" + Remote());
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out.find("Connecting to '127.0.0.1'"), 0u) << run.Out;
+    EXPECT_NE(run.Out.find("ran exit\r\nlogged out"), std::string::npos) << run.Out;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], dir_ + "down-ftp/ftp.log");
+    EXPECT_EQ(lines.back(), dir_ + "down-web/web.log");
+    EXPECT_NE(run.Err.find("Receiving: /ftp.log"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("Received 243 of 243 bytes"), std::string::npos) << run.Err;
+}
+
+TEST_F(RemoteCliTest, OpeningAReportLoadsWhatItFetchedUnlessTold) {
+    ImportReport("secret", "/web.log");
+    TCliRun run = Run("load" + Remote());
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Lines().front(), "Hits=5");
+    fs::remove_all(dir_ + "down-ftp");
+    run = Run("load --no-fetch" + Remote());
+    EXPECT_EQ(run.Lines().front(), "Hits=0") << run.Out;
+    EXPECT_FALSE(fs::exists(dir_ + "down-ftp"));
+}
+
+TEST_F(RemoteCliTest, FailedDownloadsAreNamedAndFailTheFetch) {
+    ImportReport("wrong", "/missing.log");
+    const TCliRun run = Run("fetch" + Remote());
+    EXPECT_EQ(run.Status, 1);
+    for (const std::string& line : run.Lines()) EXPECT_NE(line.find(dir_), 0u) << line;
+    EXPECT_NE(run.Err.find("Error = 530"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("404"), std::string::npos) << run.Err;
+}
+
+TEST_F(RemoteCliTest, ResolveLooksUpNumericHostsAndRewritesTheCache) {
+    const std::string hosts = Write("hosts", "10.0.9.1 one.test\n10.0.9.2 two.test\n");
+    vestrel::testing_util::TDnsmasqServer dns(hosts);
+    ASSERT_TRUE(dns.Ready()) << "dnsmasq did not start";
+    std::string log = kLogLine;
+    for (const char* host : {"10.0.9.2 ", "10.0.9.3 ", "www.example.org "})
+        log += host + std::string(kLogLine).substr(9);
+    const std::string logFile = Write("access.log", log);
+
+    TCliRun run = Run("resolve --timezone 0 --dns-server 127.0.0.1:" + std::to_string(dns.Port()) +
+                      data_ + logFile);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "HostsLookedUp=3\nNamesFound=2\n");
+    run = Run("dump --timezone 0" + data_ + logFile);
+    std::vector<std::string> hostsSeen;
+    for (const std::string& line : run.Lines())
+        hostsSeen.push_back(line.substr(0, line.find('\t')));
+    EXPECT_EQ(hostsSeen,
+              (std::vector<std::string>{"one.test", "two.test", "10.0.9.3", "www.example.org"}));
+}
+
+}  // namespace
