@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -83,16 +84,29 @@ int RtfDepthBeforeTail(const std::string& rtf) {
     const std::string body = rtf.substr(0, rtf.rfind("\\par}}"));
     int depth = 0, lowest = 1;
     for (size_t i = 0; i < body.size(); ++i) {
-        if (body[i] == '\\') ++i;
+        if (body[i] == '\\') {
+            ++i;  // an escaped character or the first of a control word
+            continue;
+        }
         depth += body[i] == '{' ? 1 : body[i] == '}' ? -1 : 0;
-        if (i > 0 && depth < lowest) lowest = depth;
+        if (depth < lowest) lowest = depth;
     }
     return lowest < 1 ? -1 : depth;
 }
 
 class BadInputTest : public vestrel::testing_util::TCliFixture {
   protected:
-    static void SetUpTestSuite() { setenv("TZ", "UTC", 1); }
+    // The runs read times in UTC; the zone of the tests after them stays as it was.
+    static void SetUpTestSuite() {
+        if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
+        setenv("TZ", "UTC", 1);
+    }
+    static void TearDownTestSuite() {
+        if (savedZone_)
+            setenv("TZ", savedZone_->c_str(), 1);
+        else
+            unsetenv("TZ");
+    }
     void SetUp() override {
         TCliFixture::SetUp();
         data_ = dir_ + "data";
@@ -144,7 +158,7 @@ class BadInputTest : public vestrel::testing_util::TCliFixture {
     }
 
     // Ended on its own, in time, within the memory bound, without a sanitizer report; a failure
-    // is told in one line on stderr that names `culprit`.
+    // is told in the last line on stderr, which names `culprit`.
     static void ExpectOrderly(const TBoundedRun& run, const std::string& what,
                               const std::string& culprit) {
         SCOPED_TRACE(what);
@@ -155,8 +169,10 @@ class BadInputTest : public vestrel::testing_util::TCliFixture {
         EXPECT_EQ(run.Err.find("runtime error"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Status == 0 || run.Status == 1) << run.Status;
         if (run.Status == 0) return;
-        EXPECT_EQ(run.Err.rfind("vestrel-cli: ", 0), 0u) << run.Err;
-        EXPECT_NE(run.Err.find(culprit), std::string::npos) << run.Err;
+        const std::vector<std::string> lines = Lines(run.Err);  // an export's progress comes first
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind("vestrel-cli: ", 0), 0u) << run.Err;
+        EXPECT_NE(lines.back().find(culprit), std::string::npos) << run.Err;
     }
 
     struct TLoaded {
@@ -195,6 +211,7 @@ class BadInputTest : public vestrel::testing_util::TCliFixture {
     }
 
     std::string data_;
+    static inline std::optional<std::string> savedZone_;
 };
 
 TEST_F(BadInputTest, DamagedLogsLoadDumpAndExport) {
@@ -222,8 +239,9 @@ TEST_F(BadInputTest, DamagedLogsLoadDumpAndExport) {
         const std::string file = kCorpus + bad.Name;
         const TLoaded loaded = LoadAndDump(file, bad.Status);
         const std::string name = bad.Name;
-        if (name.starts_with("only-") || name == "mixed-breaks.log")
+        if (name.starts_with("only-") || name == "mixed-breaks.log") {
             EXPECT_TRUE(loaded.Hits.empty()) << name;
+        }
         EXPECT_NE(loaded.Err.find(bad.Message), std::string::npos) << name;
         Export(file, types[index++ % 3], bad.Status);
     }
@@ -278,6 +296,24 @@ TEST_F(BadInputTest, EveryStatisticOnGarbage) {
     }
 }
 
+// Numbers past int64 are held unsigned by the JSON reader: they are out of range, not wrapped.
+TEST_F(BadInputTest, FilterNumbersThatDoNotFit) {
+    const std::string log = kCorpus + "markup-chars.log";
+    const std::map<std::string, std::string> faults = {
+        {R"({"Filters": 18446744073709551615})",
+         "\"Filters\" is out of range: 18446744073709551615"},
+        {R"({"StatusFrom": -1})", "\"StatusFrom\" is out of range: -1"},
+        {R"({"DateFrom": 1e400})", "not valid JSON"},
+    };
+    for (const auto& [text, fault] : faults) {
+        const std::string filter = Write("filter.json", text);
+        const TBoundedRun run = Loading("stat", {log}, {"filtered-log-data", "--filter", filter});
+        ExpectOrderly(run, text, filter);
+        EXPECT_EQ(run.Status, 1) << text;
+        EXPECT_NE(run.Err.find(fault), std::string::npos) << run.Err;
+    }
+}
+
 TEST_F(BadInputTest, EveryExportTypeOnGarbage) {
     for (const char* name : {"nul-bytes.log", "markup-chars.log"})
         for (const char* type : {"html", "rtf", "xls"}) Export(kCorpus + name, type);
@@ -323,21 +359,26 @@ TEST_F(BadInputTest, LongestFieldsAndCappedLines) {
     for (int i = 0; i < 3000; ++i) words += "w" + std::to_string(i) + "+";
     log += line("x", "d/d/d/" + std::string(20000, 'f') + ".htm",
                 "http://www.google.com/search?q=" + words, "Mozilla/4.0 " + std::string(9000, 'z'));
-    for (size_t length : {65535, 65536, 65537, 200000}) log += std::string(length, 'y') + "\n";
+    // Dated lines whose requested path fills them up to their length.
+    const std::string start = "y - - [10/Oct/2000:13:55:36 +0000] \"GET ";
+    for (size_t length : {65535, 65536, 65537, 200000})
+        log += start + "/" + std::string(length - start.size() - 1, 'y') + "\n";
     log += line("last", "last.htm", "-", "a");
     const std::string file = Write("longest.log", log);
 
-    std::multiset<size_t> hostLengths;
+    std::multiset<size_t> hostLengths, cappedPaths;
     for (const std::string& hit : LoadAndDump(file).Hits) {
         const std::vector<std::string> fields = Fields(hit);
         hostLengths.insert(fields[0].size());
+        if (fields[0] == "y") cappedPaths.insert(fields[5].size() + start.size());
         if (fields[0].size() == 16000) {
             EXPECT_EQ(fields[1].size(), 8000u);
             EXPECT_EQ(fields[5].size(), 16001u);
             EXPECT_EQ(fields[9].size(), 12000u);
         }
     }
-    EXPECT_EQ(hostLengths, (std::multiset<size_t>{1, 4, 16000, 65535, 65536, 65536, 65536}));
+    EXPECT_EQ(hostLengths, (std::multiset<size_t>{1, 1, 1, 1, 1, 4, 16000}));
+    EXPECT_EQ(cappedPaths, (std::multiset<size_t>{65535, 65536, 65536, 65536}));
     for (const char* type : {"html", "rtf", "xls"}) Export(file, type);
 }
 
@@ -394,6 +435,15 @@ TEST_F(BadInputTest, GzipBombStopsAtTheLimit) {
     EXPECT_EQ(Totals(run.Out)["Hits"], "1");
     EXPECT_LE(fs::file_size(data_ + "/bomb.~xx"), 64u << 20);
     EXPECT_LT(run.MaxRssKb, small.MaxRssKb + (48 << 10));
+
+    // A stored report's opening takes the limit, too.
+    const std::string report = Write("bomb.json", R"({"Name": "Bomb", "Domain": "x.example",
+        "LogFiles": "1)" + bomb + R"(\r\n"})");
+    ASSERT_EQ(RunCli({"report", "import", "--data-dir", data_, report}).Status, 0);
+    const TBoundedRun opened =
+        RunCli({"load", "--data-dir", data_, "--report", "Bomb", "--gzip-limit", "1K"});
+    ExpectOrderly(opened, "load --report", bomb);
+    EXPECT_NE(opened.Err.find("the limit of 1 KB"), std::string::npos) << opened.Err;
 
     const TBoundedRun zero = Loading("load", {before}, {"--gzip-limit", "0"});
     EXPECT_NE(zero.Status, 0);
