@@ -36,51 +36,100 @@ bool TSearchReferrals::UpToDate(const THashStringList& referrers,
            SameEngines(data_->Engines, lists.SearchEngines);
 }
 
-// Two rounds: the engines first, so the indexes of the texts can be sized for the search
-// referrers before the phrases are worked out.
-void TSearchReferrals::Refresh(const THashStringList& referrers, const TReferenceLists& lists) {
+void TSearchReferrals::RefreshEngines(const THashStringList& referrers,
+                                      const TReferenceLists& lists) {
     if (UpToDate(referrers, lists)) return;
     data_ = std::make_unique<TData>(referrers);
     data_->Engines = lists.SearchEngines;
     const std::vector<int32_t> engineNames = EngineNames(data_->Engines);
-    size_t searchReferrers = 0;
     ForEveryKey(referrers, [&](int32_t key, std::string_view referrer) {
         TSearchReferral& referral = data_->Referrals[key];
         referral.Engine = lists.FindSearchEngine(referrer);
         if (referral.Engine < 0) return;
         referral.EngineName = engineNames[referral.Engine];
-        ++searchReferrers;
+        ++data_->SearchReferrers;
     });
-    data_->Phrases.Reserve(searchReferrers);
-    data_->Keywords.Reserve(searchReferrers);
-    data_->EnginePhrases.Reserve(searchReferrers);
+}
+
+// The engines are known first, so the indexes of the texts can be sized for the search referrers
+// before the phrases are worked out.
+void TSearchReferrals::Refresh(const THashStringList& referrers, const TReferenceLists& lists) {
+    RefreshEngines(referrers, lists);
+    if (data_->PhrasesKnown) return;
+    data_->PhrasesKnown = true;
+    data_->Phrases.Reserve(data_->SearchReferrers);
+    data_->Keywords.Reserve(data_->SearchReferrers);
+    data_->FirstPairs.reserve(data_->SearchReferrers);
+    data_->EmptyPhrasePairs.assign(data_->Engines.size(), -1);
+    AddPhrases(referrers);
+    data_->KeywordStart.push_back(static_cast<int32_t>(data_->KeywordList.size()));
+}
+
+// The phrases go in by batches: the index cells of a whole batch's phrases and keywords are
+// fetched into the cache first, so their cache misses overlap instead of following each other.
+void TSearchReferrals::AddPhrases(const THashStringList& referrers) {
+    constexpr size_t kBatch = 16;
+    std::vector<TPendingPhrase> batch(kBatch);
+    size_t pending = 0;
+    const auto addBatch = [&] {
+        for (size_t i = 0; i < pending; ++i) {
+            data_->Phrases.Prefetch(batch[i].Phrase);
+            for (const std::string& keyword : batch[i].Keywords) data_->Keywords.Prefetch(keyword);
+        }
+        for (size_t i = 0; i < pending; ++i) AddPhrase(batch[i]);
+        pending = 0;
+    };
     ForEveryKey(referrers, [&](int32_t key, std::string_view referrer) {
-        TSearchReferral& referral = data_->Referrals[key];
-        if (referral.Engine >= 0) AddPhrase(referral, referrer);
+        const TSearchReferral& referral = data_->Referrals[key];
+        if (referral.Engine < 0) return;
+        TPendingPhrase& next = batch[pending];
+        next.Key = key;
+        next.Phrase = TReferenceLists::ExtractSearchPhrase(
+            referrer, data_->Engines[referral.Engine].PhraseStart);
+        next.Keywords = TReferenceLists::SplitKeywords(next.Phrase);
+        if (++pending == kBatch) addBatch();
     });
-    data_->KeywordStart.push_back(static_cast<int32_t>(data_->KeywordList.size()));
+    addBatch();
 }
 
-void TSearchReferrals::AddPhrase(TSearchReferral& referral, std::string_view referrer) {
-    const TSearchEngine& engine = data_->Engines[referral.Engine];
-    const std::string phrase = TReferenceLists::ExtractSearchPhrase(referrer, engine.PhraseStart);
-    if (!phrase.empty()) {
+void TSearchReferrals::AddPhrase(const TPendingPhrase& pending) {
+    TSearchReferral& referral = data_->Referrals[pending.Key];
+    if (!pending.Phrase.empty()) {
         const size_t known = data_->Phrases.Count();
-        referral.Phrase = data_->Phrases.Add(phrase);
-        if (data_->Phrases.Count() > known) AddKeywords(phrase);
+        referral.Phrase = data_->Phrases.Add(pending.Phrase);
+        if (data_->Phrases.Count() > known) AddKeywords(pending.Keywords);
     }
-    const uint64_t pair = static_cast<uint64_t>(referral.EngineName) << 32 |
-                          static_cast<uint32_t>(referral.Phrase + 1);
-    referral.EnginePhrase = data_->EnginePhrases.Find(pair);
-    if (referral.EnginePhrase < 0) {
-        referral.EnginePhrase = data_->EnginePhrases.Add(pair);
-        data_->PairReferrals.push_back(referral);
-    }
+    referral.EnginePhrase = PairOf(referral);
 }
 
-void TSearchReferrals::AddKeywords(std::string_view phrase) {
+// Nearly every phrase comes from one engine only: its first pair is kept beside the phrase, and
+// only the pairs of a phrase with further engines are looked up by hash.
+int32_t TSearchReferrals::PairOf(const TSearchReferral& referral) {
+    const auto newPair = [&] {
+        data_->PairReferrals.push_back(referral);
+        return static_cast<int32_t>(data_->PairReferrals.size() - 1);
+    };
+    if (referral.Phrase < 0) {
+        int32_t& pair = data_->EmptyPhrasePairs[referral.EngineName];
+        if (pair < 0) pair = newPair();
+        return pair;
+    }
+    if (static_cast<size_t>(referral.Phrase) == data_->FirstPairs.size()) {
+        data_->FirstPairs.push_back({referral.EngineName, newPair()});
+        return data_->FirstPairs.back().Pair;
+    }
+    const TFirstPair& first = data_->FirstPairs[referral.Phrase];
+    if (first.EngineName == referral.EngineName) return first.Pair;
+    const uint64_t key =
+        static_cast<uint64_t>(referral.EngineName) << 32 | static_cast<uint32_t>(referral.Phrase);
+    const auto [found, added] = data_->FurtherPairs.try_emplace(key, 0);
+    if (added) found->second = newPair();
+    return found->second;
+}
+
+void TSearchReferrals::AddKeywords(const std::vector<std::string>& keywords) {
     data_->KeywordStart.push_back(static_cast<int32_t>(data_->KeywordList.size()));
-    for (const std::string& keyword : TReferenceLists::SplitKeywords(phrase))
+    for (const std::string& keyword : keywords)
         data_->KeywordList.push_back(data_->Keywords.Add(keyword));
 }
 

@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-#include "engine/first_met_index.h"
 #include "engine/hash_string_list.h"
 #include "engine/key_memo.h"
 #include "engine/reference_lists.h"
@@ -23,6 +24,7 @@ class TTextNumbers {
     int32_t Add(std::string_view text) { return ~texts_.Add(text); }
     std::string_view Text(int32_t number) const { return texts_.Get(~number); }
     void Reserve(size_t texts) { texts_.Reserve(texts); }
+    void Prefetch(std::string_view text) const { texts_.Prefetch(text); }
     size_t Count() const { return texts_.Count(); }
 
   private:
@@ -40,7 +42,9 @@ struct TSearchReferral {
 class TSearchReferrals {
   public:
     // Works the referrers out again unless they and the engine list are those of the last time.
+    // RefreshEngines finds only their engines (Engine and EngineName).
     void Refresh(const THashStringList& referrers, const TReferenceLists& lists);
+    void RefreshEngines(const THashStringList& referrers, const TReferenceLists& lists);
     // Drops the answers, so the next Refresh works everything out afresh.
     void Forget() { data_.reset(); }
 
@@ -59,6 +63,10 @@ class TSearchReferrals {
     size_t KeywordCount() const { return data_->Keywords.Count(); }
 
   private:
+    struct TFirstPair {
+        int32_t EngineName;
+        int32_t Pair;
+    };
     struct TData {
         explicit TData(const THashStringList& referrers)
             : Referrals(referrers, TSearchReferral{}),
@@ -68,16 +76,27 @@ class TSearchReferrals {
         const THashStringList* ReferrerList;
         size_t ReferrerCount;
         std::vector<TSearchEngine> Engines;  // the list the answers were worked out with
+        size_t SearchReferrers = 0;          // referrers from a listed engine
+        bool PhrasesKnown = false;
         TTextNumbers Phrases, Keywords;
-        TFirstMetIndex<uint64_t> EnginePhrases;      // engine name number and phrase number
-        std::vector<TSearchReferral> PairReferrals;  // the first referral of each pair
-        std::vector<int32_t> KeywordStart;           // a phrase's first keyword in KeywordList
+        std::vector<TSearchReferral> PairReferrals;          // the first referral of each pair
+        std::vector<TFirstPair> FirstPairs;                  // by phrase number
+        std::vector<int32_t> EmptyPhrasePairs;               // by engine, -1 before it is met
+        std::unordered_map<uint64_t, int32_t> FurtherPairs;  // engine name << 32 | phrase
+        std::vector<int32_t> KeywordStart;  // a phrase's first keyword in KeywordList
         std::vector<int32_t> KeywordList;
     };
 
+    struct TPendingPhrase {
+        int32_t Key = 0;
+        std::string Phrase;
+        std::vector<std::string> Keywords;
+    };
     bool UpToDate(const THashStringList& referrers, const TReferenceLists& lists) const;
-    void AddPhrase(TSearchReferral& referral, std::string_view referrer);
-    void AddKeywords(std::string_view phrase);
+    void AddPhrases(const THashStringList& referrers);
+    void AddPhrase(const TPendingPhrase& pending);
+    int32_t PairOf(const TSearchReferral& referral);
+    void AddKeywords(const std::vector<std::string>& keywords);
 
     std::unique_ptr<TData> data_;
 };

@@ -14,15 +14,24 @@ namespace {
 constexpr uint16_t kPartialContent = 206;
 constexpr int kTargetsColumn = 3;
 
+// The engine list read afresh, and the engine of every referrer found with it.
+void LoadSearchEngineAnswers(TLogAnalyzer& analyzer) {
+    analyzer.LoadSearchEngines(analyzer.DataFolder);
+    analyzer.SearchReferrals.RefreshEngines(analyzer.Referrers, analyzer);
+}
+
 // Whether a hit's referrer makes it an external referral: a referrer that is not the site's own
 // and, when search engines are excluded, comes from no listed engine.
 class TExternalReferrals {
   public:
+    // With excludeSearch, the analyser's search referrals must know the engines.
     TExternalReferrals(const TLogAnalyzer& analyzer, bool excludeSearch)
-        : external_(AnswerEveryKey<uint8_t>(analyzer.Referrers, [&](std::string_view referrer) {
-              return !analyzer.IsOwnSite(referrer) &&
-                     (!excludeSearch || analyzer.FindSearchEngine(referrer) < 0);
-          })) {}
+        : external_(analyzer.Referrers, 0) {
+        ForEveryKey(analyzer.Referrers, [&](int32_t key, std::string_view referrer) {
+            external_[key] = !analyzer.IsOwnSite(referrer) &&
+                             (!excludeSearch || analyzer.SearchReferrals.Of(key).Engine < 0);
+        });
+    }
     bool operator()(const TLogHit& hit) {
         return hit.ReferrerKey != 0 && external_[hit.ReferrerKey] != 0;
     }
@@ -163,7 +172,7 @@ void ReportReferrers(TReportContext& context, std::string_view title, TReferrerK
     grid.Clear();
     TLogAnalyzer& analyzer = context.Analyzer;
     const bool excludeSearch = context.Settings.ExcludeSearshFromRef;
-    if (excludeSearch) analyzer.LoadSearchEngines(analyzer.DataFolder);
+    if (excludeSearch) LoadSearchEngineAnswers(analyzer);
     const std::vector<TReferralSum> rows =
         RowsByKey(SumByReferrer(analyzer, BuildReferralEntries(analyzer, excludeSearch)), keyOf);
     DefineReferrerColumns(grid, title, rows.size());
@@ -269,9 +278,11 @@ void ReportRefUrls(TReportContext& context) {
     ReportReferrers(context, "URL", UrlKey);
 }
 
-std::vector<std::pair<std::string, int>> ComputeReachedTargets(const TLogAnalyzer& analyzer,
+std::vector<std::pair<std::string, int>> ComputeReachedTargets(TLogAnalyzer& analyzer,
                                                                bool excludeSearch,
                                                                std::string_view referrerPart) {
+    // The engine list is the one the statistics read last.
+    if (excludeSearch) analyzer.SearchReferrals.RefreshEngines(analyzer.Referrers, analyzer);
     std::vector<std::pair<std::string, int>> reached;
     std::vector<int> position(analyzer.Targets.size(), -1);
     TKeyMemo<int8_t> matches(analyzer.Referrers, -1);
@@ -300,7 +311,7 @@ void ReportPageReferring(TReportContext& context) {
     grid.Clear();
     TLogAnalyzer& analyzer = context.Analyzer;
     const bool excludeSearch = context.Settings.ExcludeSearshFromRef;
-    if (excludeSearch) analyzer.LoadSearchEngines(analyzer.DataFolder);
+    if (excludeSearch) LoadSearchEngineAnswers(analyzer);
 
     TExternalReferrals isExternal(analyzer, excludeSearch);
     TKeyMemo<int32_t> pageOf(analyzer.Urls, -1);

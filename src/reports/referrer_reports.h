@@ -20,7 +20,7 @@ void ReportTargetReferring(TReportContext& context);
 
 // The Targets dialog's list: every target reached after a referral whose referrer contains
 // `referrerPart`, in the order first met, with the number of such target hits.
-std::vector<std::pair<std::string, int>> ComputeReachedTargets(const TLogAnalyzer& analyzer,
+std::vector<std::pair<std::string, int>> ComputeReachedTargets(TLogAnalyzer& analyzer,
                                                                bool excludeSearch,
                                                                std::string_view referrerPart);
 // "Show targets" applies to a row of the domain, page or URL table whose "Targets" is above 0.
