@@ -19,7 +19,6 @@ const TSettingsPageInfo kSettingsPages[kSettingsPageCount] = {
 
 namespace {
 
-constexpr std::string_view kTelnetSeparator = "\",\"";
 constexpr char kLineBreak[] = "\r\n";
 constexpr TDateTime kLastDayOf1899 = 1;  // 1899-12-31; stored dates up to it count as unset
 

@@ -18,7 +18,7 @@
 namespace vestrel::testing_util {
 
 class TReportFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();

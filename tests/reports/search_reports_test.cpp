@@ -108,8 +108,8 @@ TEST_F(SearchReportsTest, EnginesListedTwiceUnderOneName) {
     Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
          Hit("b.org", 0, "/a.htm", "http://google.de/s?p=boots") +
          Hit("c.org", 0, "/a.htm", "http://www.bing.com/?q=shoes"));
-    EXPECT_EQ(Run(ReportSearchEngines), (Table{"Search Engine|Count|Count %|Target",
-                                               "Google|2|66.67%|", "Bing|1|33.33%|"}));
+    EXPECT_EQ(Run(ReportSearchEngines),
+              (Table{"Search Engine|Count|Count %|Target", "Google|2|66.67%|", "Bing|1|33.33%|"}));
     EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|2|66.67%|", "boots|1|33.33%|"}));
 }
 
