@@ -7,17 +7,12 @@
 #include <string>
 
 #include "engine/date_time.h"
+#include "engine/engine_test_util.h"
 
 namespace vestrel {
 namespace {
 
-std::string Stamp(double time) {
-    const TDateParts p = DecodeDateTime(time);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
-                  p.Hour, p.Minute, p.Second);
-    return text;
-}
+using testing_util::Stamp;
 
 // A workbook export of a text cell set to the date -1.7e308 overflowed the seconds count.
 TEST(FuzzRegression, TimesOutsideTheCalendarDecodeAtItsEnds) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/date_time.h"
+#include "engine/engine_test_util.h"
 #include "engine/errors.h"
 #include "engine/log_analyzer.h"
 #include "engine/log_files.h"
@@ -23,13 +24,7 @@
 namespace vestrel {
 namespace {
 
-std::string Stamp(double time) {
-    const TDateParts p = DecodeDateTime(time);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
-                  p.Hour, p.Minute, p.Second);
-    return text;
-}
+using testing_util::Stamp;
 
 constexpr int kHour = 3600, kDay = 86400;
 
@@ -73,32 +68,11 @@ class TRecorder : public TLoadObserver, public TProgressIndicator {
     std::vector<std::string> Status;
 };
 
-class LogLoadTest : public testing::Test {
+class LogLoadTest : public testing_util::TAnalyzerFixture {
   protected:
     void SetUp() override {
-        if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
-        std::string pattern = testing::TempDir() + "vestrel_load_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
+        TAnalyzerFixture::SetUp();
         Make(0);
-    }
-    void TearDown() override {
-        analyzer_.reset();
-        if (savedZone_)
-            setenv("TZ", savedZone_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-        std::filesystem::remove_all(folder_);
-    }
-
-    // A new analyser made while TZ is `zone` (it reads the bias when it is made).
-    TLogAnalyzer& Make(int timeZone, const char* zone = "UTC") {
-        setenv("TZ", zone, 1);
-        tzset();
-        analyzer_ = std::make_unique<TLogAnalyzer>(folder_);
-        analyzer_->TimeZone = timeZone;
-        return *analyzer_;
     }
 
     std::string Write(const std::string& name, const std::string& content) {
@@ -163,9 +137,6 @@ class LogLoadTest : public testing::Test {
         return counts;
     }
 
-    std::string folder_;
-    std::optional<std::string> savedZone_;
-    std::unique_ptr<TLogAnalyzer> analyzer_;
     TRecorder recorder_;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/date_time.h"
+#include "engine/engine_test_util.h"
 #include "engine/log_analyzer.h"
 #include "engine/log_time.h"
 #include "engine/w3c_log.h"
@@ -17,45 +18,14 @@
 namespace vestrel {
 namespace {
 
-std::string Stamp(double time) {
-    const TDateParts p = DecodeDateTime(time);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
-                  p.Hour, p.Minute, p.Second);
-    return text;
-}
+using testing_util::Stamp;
 
 constexpr const char* kBob =
     "1.2.3.4 - bob [10/Oct/2000:13:55:36 -0700] \"GET /apache_pb.gif HTTP/1.0\" 200 2326";
 constexpr const char* kHead = "h - - [10/Oct/2000:13:55:36 -0700] ";
 
-class LogParseTest : public testing::Test {
+class LogParseTest : public testing_util::TAnalyzerFixture {
   protected:
-    void SetUp() override {
-        if (const char* zone = std::getenv("TZ")) savedZone_ = zone;
-        std::string pattern = testing::TempDir() + "vestrel_parse_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
-    }
-    void TearDown() override {
-        analyzer_.reset();
-        if (savedZone_)
-            setenv("TZ", savedZone_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-        std::filesystem::remove_all(folder_);
-    }
-
-    // A new analyser made while TZ is `zone` (it reads the bias when it is made).
-    TLogAnalyzer& Make(int timeZone, const char* zone = "UTC") {
-        setenv("TZ", zone, 1);
-        tzset();
-        analyzer_ = std::make_unique<TLogAnalyzer>(folder_);
-        analyzer_->TimeZone = timeZone;
-        return *analyzer_;
-    }
-
     // Parses one line into the free slot and answers a copy of it.
     TLogHit Parse(const std::string& line, bool* accepted = nullptr) {
         const bool ok = analyzer_->ParseLine(line.data(), line.size());
@@ -75,10 +45,6 @@ class LogParseTest : public testing::Test {
         for (std::string_view part : {a.ReferrerText(hit), a.AgentText(hit)}) (text += '|') += part;
         return text;
     }
-
-    std::string folder_;
-    std::optional<std::string> savedZone_;
-    std::unique_ptr<TLogAnalyzer> analyzer_;
 };
 
 TEST_F(LogParseTest, CommonLineInModeZero) {

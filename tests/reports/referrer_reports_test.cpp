@@ -13,6 +13,8 @@
 namespace vestrel {
 namespace {
 
+using testing_util::MinuteHit;
+
 using Table = std::vector<std::string>;
 using Reached = std::vector<std::pair<std::string, int>>;
 
@@ -28,51 +30,36 @@ class ReferrerReportsTest : public testing_util::TReportFixture {
         TReportFixture::SetUp();
         WriteFile("SearchEngines.txt", "Google\twww.google.com/\tq=\n");
     }
-
-    Table Run(TReportGenerator report, bool excludeSearch = true) {
-        TReportContext context = Context();
-        context.Settings.ExcludeSearshFromRef = excludeSearch;
-        report(context);
-        return this->Rows();
-    }
-
-    // One hit of `host` at `minute`, so a host's hits stay one visit.
-    static std::string Hit(const std::string& host, int minute, const std::string& path,
-                           const std::string& referrer = "-", int status = 200) {
-        char time[32];
-        std::snprintf(time, sizeof time, "01/Mar/2024:10:%02d:00", minute);
-        return testing_util::Line(host, time, path, status, 100, referrer);
-    }
 };
 
 // The domain starts after "//" only when that is where the second "/" stands. Two rows of equal
 // hits are swapped by the quicksort.
 TEST_F(ReferrerReportsTest, DomainKeys) {
-    Load(Hit("a.org", 0, "/a.htm", "http://www.links.net") +
-         Hit("b.org", 0, "/a.htm", "links.net/a/b/c"));
+    Load(MinuteHit("a.org", 0, "/a.htm", "http://www.links.net") +
+         MinuteHit("b.org", 0, "/a.htm", "links.net/a/b/c"));
     EXPECT_EQ(Run(ReportRefDomains),
               (Table{kDomainTitles, "links.net/a/b|1|1|", "www.links.net|1|1|"}));
 }
 
 TEST_F(ReferrerReportsTest, PageKeyCutsAtTheFirstQueryMarkInOrderOfPreference) {
-    Load(Hit("a.org", 0, "/a.htm", "http://x.net/p#top=1") +
-         Hit("b.org", 0, "/a.htm", "http://x.net/q=1&r=2") +
-         Hit("c.org", 0, "/a.htm", "http://x.net/s&t") +
-         Hit("d.org", 0, "/a.htm", "http://x.net/p?a=1#b"));
+    Load(MinuteHit("a.org", 0, "/a.htm", "http://x.net/p#top=1") +
+         MinuteHit("b.org", 0, "/a.htm", "http://x.net/q=1&r=2") +
+         MinuteHit("c.org", 0, "/a.htm", "http://x.net/s&t") +
+         MinuteHit("d.org", 0, "/a.htm", "http://x.net/p?a=1#b"));
     EXPECT_EQ(Run(ReportRefPages), (Table{"Page|Hits|Users|Targets", "http://x.net/p|2|2|",
                                           "http://x.net/s|1|1|", "http://x.net/q|1|1|"}));
 }
 
 TEST_F(ReferrerReportsTest, VisitorCountsFromItsFirstExternalReferral) {
-    Load(Hit("a.org", 0, "/index.htm") + Hit("a.org", 1, "/a.htm", kLinks) +
-             Hit("a.org", 2, "/b.htm", "http://other.net/") +
-             Hit("a.org", 3, "/shop/thanks.htm", kOwn),
+    Load(MinuteHit("a.org", 0, "/index.htm") + MinuteHit("a.org", 1, "/a.htm", kLinks) +
+             MinuteHit("a.org", 2, "/b.htm", "http://other.net/") +
+             MinuteHit("a.org", 3, "/shop/thanks.htm", kOwn),
          "www.example.com", "thanks.htm");
     EXPECT_EQ(Run(ReportRefUrls), (Table{kUrlTitles, kLinks + "|2|1|1"}));
 }
 
 TEST_F(ReferrerReportsTest, TwoVisitorsFromOnePageAreTwoUsersInEveryTable) {
-    Load(Hit("a.org", 0, "/a.htm", kLinks) + Hit("b.org", 0, "/b.htm", kLinks));
+    Load(MinuteHit("a.org", 0, "/a.htm", kLinks) + MinuteHit("b.org", 0, "/b.htm", kLinks));
     EXPECT_EQ(Run(ReportRefDomains), (Table{kDomainTitles, "links.net|2|2|"}));
     EXPECT_EQ(Run(ReportRefPages),
               (Table{"Page|Hits|Users|Targets", "http://links.net/list.html|2|2|"}));
@@ -80,7 +67,7 @@ TEST_F(ReferrerReportsTest, TwoVisitorsFromOnePageAreTwoUsersInEveryTable) {
 }
 
 TEST_F(ReferrerReportsTest, SearchReferralOpensTheEntryOnlyWhenSearchesAreIncluded) {
-    Load(Hit("a.org", 0, "/a.htm", kGoogle) + Hit("a.org", 1, "/b.htm", kLinks));
+    Load(MinuteHit("a.org", 0, "/a.htm", kGoogle) + MinuteHit("a.org", 1, "/b.htm", kLinks));
     EXPECT_EQ(Run(ReportRefDomains, true), (Table{kDomainTitles, "links.net|1|1|"}));
     EXPECT_EQ(Run(ReportRefDomains, false), (Table{kDomainTitles, "www.google.com|2|1|"}));
 }
@@ -88,19 +75,19 @@ TEST_F(ReferrerReportsTest, SearchReferralOpensTheEntryOnlyWhenSearchesAreInclud
 // A 206 hit never starts a visitor's counting nor counts as a target, but after the starting hit
 // it is an external referral like any other.
 TEST_F(ReferrerReportsTest, PartialContentHits) {
-    Load(Hit("a.org", 0, "/a.htm", "http://first.net/", 206) + Hit("a.org", 1, "/b.htm", kOwn) +
-             Hit("a.org", 2, "/c.htm", kLinks, 206) +
-             Hit("a.org", 3, "/shop/thanks.htm", kOwn, 206) +
-             Hit("a.org", 4, "/shop/thanks.htm", kOwn),
+    Load(MinuteHit("a.org", 0, "/a.htm", "http://first.net/", 206) +
+             MinuteHit("a.org", 1, "/b.htm", kOwn) + MinuteHit("a.org", 2, "/c.htm", kLinks, 206) +
+             MinuteHit("a.org", 3, "/shop/thanks.htm", kOwn, 206) +
+             MinuteHit("a.org", 4, "/shop/thanks.htm", kOwn),
          "www.example.com", "thanks.htm");
     EXPECT_EQ(Run(ReportRefUrls), (Table{kUrlTitles, kLinks + "|1|1|1"}));
 }
 
 TEST_F(ReferrerReportsTest, EmptyTablesKeepOneEmptyRow) {
-    Load(Hit("a.org", 0, "/a.htm") + Hit("b.org", 0, "/shop/thanks.htm", kOwn));
+    Load(MinuteHit("a.org", 0, "/a.htm") + MinuteHit("b.org", 0, "/shop/thanks.htm", kOwn));
     EXPECT_EQ(Run(ReportRefUrls), (Table{kUrlTitles, "|||"}));
     EXPECT_EQ(Run(ReportPageReferring), (Table{"URL|Referrer|Hits", "||"}));
-    Load(Hit("a.org", 0, "/shop/thanks.htm", kLinks));  // a report without targets
+    Load(MinuteHit("a.org", 0, "/shop/thanks.htm", kLinks));  // a report without targets
     EXPECT_EQ(Run(ReportRefUrls), (Table{kUrlTitles, kLinks + "|1|1|"}));
     EXPECT_EQ(Run(ReportTargetReferring), (Table{"Target|Referrer|Hits", "||"}));
 }
@@ -110,15 +97,16 @@ TEST_F(ReferrerReportsTest, EmptyTablesKeepOneEmptyRow) {
 TEST_F(ReferrerReportsTest, EqualCountsKeepTheQuicksortOrder) {
     std::string log;
     for (const char* host : {"c1", "d1", "a1", "b1", "b2", "d2"})
-        log += Hit(host, 0, "/a.htm", std::string("http://x.net/") + host[0]);
+        log += MinuteHit(host, 0, "/a.htm", std::string("http://x.net/") + host[0]);
     Load(log);
     EXPECT_EQ(Run(ReportRefUrls), (Table{kUrlTitles, "http://x.net/d|2|2|", "http://x.net/b|2|2|",
                                          "http://x.net/a|1|1|", "http://x.net/c|1|1|"}));
 }
 
 TEST_F(ReferrerReportsTest, ShowTargetsOnlyForRowsWithTargets) {
-    Load(Hit("a.org", 0, "/shop/thanks.htm", kLinks) + Hit("a.org", 1, "/a.htm", kLinks) +
-             Hit("b.org", 0, "/a.htm", "http://other.net/"),
+    Load(MinuteHit("a.org", 0, "/shop/thanks.htm", kLinks) +
+             MinuteHit("a.org", 1, "/a.htm", kLinks) +
+             MinuteHit("b.org", 0, "/a.htm", "http://other.net/"),
          "www.example.com", "thanks.htm");
     ASSERT_EQ(Run(ReportRefDomains), (Table{kDomainTitles, "links.net|2|1|1", "other.net|1|1|"}));
     EXPECT_TRUE(ShowTargetsEnabled(grid_, 1));
@@ -127,11 +115,12 @@ TEST_F(ReferrerReportsTest, ShowTargetsOnlyForRowsWithTargets) {
 }
 
 TEST_F(ReferrerReportsTest, ReachedTargetsInTheOrderFirstMet) {
-    Load(Hit("a.org", 0, "/shop/buy.htm", kLinks) + Hit("a.org", 1, "/shop/thanks.htm", kOwn) +
-             Hit("b.org", 0, "/a.htm", "http://links.net/other") +
-             Hit("b.org", 1, "/shop/thanks.htm", kOwn) +
-             Hit("c.org", 0, "/shop/thanks.htm", "http://other.net/") +
-             Hit("d.org", 0, "/shop/thanks.htm", kGoogle),
+    Load(MinuteHit("a.org", 0, "/shop/buy.htm", kLinks) +
+             MinuteHit("a.org", 1, "/shop/thanks.htm", kOwn) +
+             MinuteHit("b.org", 0, "/a.htm", "http://links.net/other") +
+             MinuteHit("b.org", 1, "/shop/thanks.htm", kOwn) +
+             MinuteHit("c.org", 0, "/shop/thanks.htm", "http://other.net/") +
+             MinuteHit("d.org", 0, "/shop/thanks.htm", kGoogle),
          "www.example.com", "thanks.htm\nbuy.htm");
     analyzer_->LoadSearchEngines(folder_);
     EXPECT_EQ(ComputeReachedTargets(*analyzer_, true, "links.net"),
@@ -143,10 +132,12 @@ TEST_F(ReferrerReportsTest, ReachedTargetsInTheOrderFirstMet) {
 // Pages keep the order first met; the referrers of each page are sorted by hits. (Loading names
 // the root by the default page.)
 TEST_F(ReferrerReportsTest, PageReferringTable) {
-    Load(Hit("a.org", 0, "/b.htm", "http://one.net/") + Hit("b.org", 0, "/", "http://one.net/") +
-         Hit("c.org", 0, "/", "http://two.net/") + Hit("d.org", 0, "/", "http://two.net/") +
-         Hit("e.org", 0, "/", kOwn) + Hit("f.org", 0, "/", kGoogle) +
-         Hit("g.org", 0, "/b.htm", "http://one.net/", 404));
+    Load(MinuteHit("a.org", 0, "/b.htm", "http://one.net/") +
+         MinuteHit("b.org", 0, "/", "http://one.net/") +
+         MinuteHit("c.org", 0, "/", "http://two.net/") +
+         MinuteHit("d.org", 0, "/", "http://two.net/") + MinuteHit("e.org", 0, "/", kOwn) +
+         MinuteHit("f.org", 0, "/", kGoogle) +
+         MinuteHit("g.org", 0, "/b.htm", "http://one.net/", 404));
     EXPECT_EQ(Run(ReportPageReferring),
               (Table{"URL|Referrer|Hits", "/b.htm||2", "|http://one.net/|2", "/index.htm||3",
                      "|http://two.net/|2", "|http://one.net/|1"}));
@@ -157,9 +148,10 @@ TEST_F(ReferrerReportsTest, PageReferringTable) {
 // Every target has its heading, in the order of the target list; search engines count here. The
 // target "/" names no file, so no hit reaches it.
 TEST_F(ReferrerReportsTest, TargetReferringTable) {
-    Load(Hit("a.org", 0, "/shop/thanks.htm", kLinks) + Hit("a.org", 1, "/shop/thanks.htm", kOwn) +
-             Hit("b.org", 0, "/", kGoogle) + Hit("c.org", 0, "/shop/thanks.htm", kGoogle) +
-             Hit("d.org", 0, "/shop/thanks.htm", kLinks, 404),
+    Load(MinuteHit("a.org", 0, "/shop/thanks.htm", kLinks) +
+             MinuteHit("a.org", 1, "/shop/thanks.htm", kOwn) + MinuteHit("b.org", 0, "/", kGoogle) +
+             MinuteHit("c.org", 0, "/shop/thanks.htm", kGoogle) +
+             MinuteHit("d.org", 0, "/shop/thanks.htm", kLinks, 404),
          "www.example.com", "buy.htm\nthanks.htm\n/");
     EXPECT_EQ(Run(ReportTargetReferring),
               (Table{"Target|Referrer|Hits", "buy.htm|[No referrer]|", "thanks.htm||3",
@@ -169,7 +161,7 @@ TEST_F(ReferrerReportsTest, TargetReferringTable) {
 }
 
 TEST_F(ReferrerReportsTest, MissingSearchEngineListFailsOnlyWhenSearchesAreExcluded) {
-    Load(Hit("a.org", 0, "/a.htm", kLinks));
+    Load(MinuteHit("a.org", 0, "/a.htm", kLinks));
     std::filesystem::remove(folder_ + "SearchEngines.txt");
     EXPECT_EQ(Run(ReportRefDomains, false), (Table{kDomainTitles, "links.net|1|1|"}));
     EXPECT_THROW(Run(ReportPageReferring, true), EVestrelError);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/log_analyzer.h"
 #include "engine/log_files.h"
@@ -50,6 +52,14 @@ class TReportFixture : public ::testing::Test {
 
     TReportContext Context() { return TReportContext{*analyzer_, grid_, {}, {}}; }
 
+    // The generator's table as Rows() gives it.
+    std::vector<std::string> Run(TReportGenerator generator, bool excludeSearch = true) {
+        TReportContext context = Context();
+        context.Settings.ExcludeSearshFromRef = excludeSearch;
+        generator(context);
+        return Rows();
+    }
+
     // Every display text of the grid, row by row, cells joined by "|".
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
@@ -73,6 +83,14 @@ inline std::string Line(const std::string& host, const std::string& time, const 
     return host + " - " + user + " [" + time + " +0000] \"GET " + path + " HTTP/1.1\" " +
            std::to_string(status) + " " + std::to_string(bytes) + " \"" + referrer + "\" \"" +
            agent + "\"\n";
+}
+
+// One hit of `host` on 2024-03-01 at 10:`minute`, so that a host's hits stay one visit.
+inline std::string MinuteHit(const std::string& host, int minute, const std::string& path,
+                             const std::string& referrer = "-", int status = 200) {
+    char time[32];
+    std::snprintf(time, sizeof time, "01/Mar/2024:10:%02d:00", minute);
+    return Line(host, time, path, status, 100, referrer);
 }
 
 }  // namespace vestrel::testing_util

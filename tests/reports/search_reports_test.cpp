@@ -12,6 +12,8 @@
 namespace vestrel {
 namespace {
 
+using testing_util::MinuteHit;
+
 using Table = std::vector<std::string>;
 
 const std::string kOwn = "http://www.example.com/a.htm";
@@ -29,44 +31,31 @@ class SearchReportsTest : public testing_util::TReportFixture {
         WriteFile("SearchEngines.txt",
                   "Google\twww.google.com/\tq=\nBing\twww.bing.com/search\tq=\n");
     }
-
-    Table Run(TReportGenerator report) {
-        TReportContext context = Context();
-        report(context);
-        return this->Rows();
-    }
-
-    // One hit of `host` at `minute`, so a host's hits stay one visit.
-    static std::string Hit(const std::string& host, int minute, const std::string& path,
-                           const std::string& referrer = "-", int status = 200) {
-        char time[32];
-        std::snprintf(time, sizeof time, "01/Mar/2024:10:%02d:00", minute);
-        return testing_util::Line(host, time, path, status, 100, referrer);
-    }
 };
 
 TEST_F(SearchReportsTest, ReferrerWithoutThePhraseStartCountsAsUnknownPhrase) {
-    Load(Hit("a.org", 0, "/a.htm", Google("hl=en")));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("hl=en")));
     EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "<?\?\?>|1|100.00%|"}));
     EXPECT_EQ(Run(ReportKeywords), (Table{kKeywordTitles, "<?\?\?>|1|100.00%|"}));
 }
 
 // Shares are of all keywords added. Equal counts come out in the quicksort's order.
 TEST_F(SearchReportsTest, Keywords) {
-    Load(Hit("a.org", 0, "/a.htm", Google("q=web+log+analysis&hl=en")));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=web+log+analysis&hl=en")));
     EXPECT_EQ(Run(ReportKeywords),
               (Table{kKeywordTitles, "analysis|1|33.33%|", "log|1|33.33%|", "web|1|33.33%|"}));
-    Load(Hit("a.org", 0, "/a.htm", Google("q=%22web+log%22+analysis")) +
-         Hit("b.org", 0, "/a.htm", Google("q=analysis")));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=%22web+log%22+analysis")) +
+         MinuteHit("b.org", 0, "/a.htm", Google("q=analysis")));
     EXPECT_EQ(Run(ReportKeywords),
               (Table{kKeywordTitles, "analysis|2|66.67%|", "web log|1|33.33%|"}));
 }
 
 // A later visitor that came from no search engine credits nothing.
 TEST_F(SearchReportsTest, TargetGoesToTheVisitorsLastSearchText) {
-    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
-             Hit("a.org", 1, "/b.htm", Google("q=red+boots")) +
-             Hit("a.org", 2, "/shop/thanks.htm", kOwn) + Hit("b.org", 0, "/shop/thanks.htm", kOwn),
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=shoes")) +
+             MinuteHit("a.org", 1, "/b.htm", Google("q=red+boots")) +
+             MinuteHit("a.org", 2, "/shop/thanks.htm", kOwn) +
+             MinuteHit("b.org", 0, "/shop/thanks.htm", kOwn),
          "www.example.com", "thanks.htm");
     EXPECT_EQ(Run(ReportPhrases),
               (Table{kPhraseTitles, "red boots|1|50.00%|1", "shoes|1|50.00%|"}));
@@ -76,25 +65,26 @@ TEST_F(SearchReportsTest, TargetGoesToTheVisitorsLastSearchText) {
 
 // The referral hit itself counts when it is a target.
 TEST_F(SearchReportsTest, TargetsCountBelow400ExceptPartialContent) {
-    Load(Hit("a.org", 0, "/a.htm", Google("q=x")) + Hit("a.org", 1, "/shop/thanks.htm", kOwn, 206) +
-             Hit("a.org", 2, "/shop/thanks.htm", kOwn, 404) +
-             Hit("a.org", 3, "/shop/thanks.htm", kOwn, 304) +
-             Hit("b.org", 0, "/shop/thanks.htm", Google("q=x")),
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=x")) +
+             MinuteHit("a.org", 1, "/shop/thanks.htm", kOwn, 206) +
+             MinuteHit("a.org", 2, "/shop/thanks.htm", kOwn, 404) +
+             MinuteHit("a.org", 3, "/shop/thanks.htm", kOwn, 304) +
+             MinuteHit("b.org", 0, "/shop/thanks.htm", Google("q=x")),
          "www.example.com", "thanks.htm");
     EXPECT_EQ(Run(ReportSearchEngines),
               (Table{"Search Engine|Count|Count %|Target", "Google|2|100.00%|2"}));
 }
 
 TEST_F(SearchReportsTest, NoSearchReferralLeavesOneEmptyRow) {
-    Load(Hit("a.org", 0, "/a.htm", "http://links.net/") + Hit("b.org", 0, "/a.htm"));
+    Load(MinuteHit("a.org", 0, "/a.htm", "http://links.net/") + MinuteHit("b.org", 0, "/a.htm"));
     EXPECT_EQ(Run(ReportPhrasesPerEngine),
               (Table{"Search Engine|Phrase|Count|Count %|Target", "||||"}));
 }
 
 // The https referrer matches its engine too.
 TEST_F(SearchReportsTest, SamePhraseFromTwoEngines) {
-    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
-         Hit("b.org", 0, "/a.htm", "https://www.bing.com/search?q=shoes"));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=shoes")) +
+         MinuteHit("b.org", 0, "/a.htm", "https://www.bing.com/search?q=shoes"));
     EXPECT_EQ(Run(ReportPhrasesPerEngine),
               (Table{"Search Engine|Phrase|Count|Count %|Target", "Bing|shoes|1|50.00%|",
                      "Google|shoes|1|50.00%|"}));
@@ -105,16 +95,16 @@ TEST_F(SearchReportsTest, SamePhraseFromTwoEngines) {
 TEST_F(SearchReportsTest, EnginesListedTwiceUnderOneName) {
     WriteFile("SearchEngines.txt",
               "Google\twww.google.com/\tq=\nBing\twww.bing.com/\tq=\nGoogle\tgoogle.de/\tp=\n");
-    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")) +
-         Hit("b.org", 0, "/a.htm", "http://google.de/s?p=boots") +
-         Hit("c.org", 0, "/a.htm", "http://www.bing.com/?q=shoes"));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=shoes")) +
+         MinuteHit("b.org", 0, "/a.htm", "http://google.de/s?p=boots") +
+         MinuteHit("c.org", 0, "/a.htm", "http://www.bing.com/?q=shoes"));
     EXPECT_EQ(Run(ReportSearchEngines),
               (Table{"Search Engine|Count|Count %|Target", "Google|2|66.67%|", "Bing|1|33.33%|"}));
     EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|2|66.67%|", "boots|1|33.33%|"}));
 }
 
 TEST_F(SearchReportsTest, SearchEngineListIsReadOnEveryRun) {
-    Load(Hit("a.org", 0, "/a.htm", Google("q=shoes")));
+    Load(MinuteHit("a.org", 0, "/a.htm", Google("q=shoes")));
     EXPECT_EQ(Run(ReportPhrases), (Table{kPhraseTitles, "shoes|1|100.00%|"}));
     WriteFile("SearchEngines.txt", "Other\twww.other.com/\tq=\n");
     EXPECT_EQ(Run(ReportSearchEngines), (Table{"Search Engine|Count|Count %|Target", "|||"}));

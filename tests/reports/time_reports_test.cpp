@@ -31,11 +31,6 @@ TEST(TimeWeekNumberTest, WeeksRunMondayToSundayFromTheFirstThursday) {
 
 class TimeReportTest : public testing_util::TReportFixture {
   protected:
-    std::vector<std::string> Run(TReportGenerator generator) {
-        TReportContext context = Context();
-        generator(context);
-        return Rows();
-    }
     double ColumnSum(int col) const {
         double sum = 0;
         for (int row = 1; row < grid_.RowCount(); ++row) sum += grid_.GetFloat(col, row);
