@@ -198,7 +198,8 @@ bool TLogAnalyzer::ParseRequest(std::string_view request, TLogHit& hit) {
     std::string_view path = afterMethod.substr(0, pathEnd);
     if (excludeActive_ && IsExcluded(path)) return false;
     if (path == "/") {
-        rootPath_.assign("/");
+        rootPath_.clear();
+        rootPath_ += '/';
         rootPath_ += DefaultPage;
         path = rootPath_;
     }

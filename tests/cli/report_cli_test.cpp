@@ -85,9 +85,15 @@ TEST_F(ReportCliTest, ExportsWriteEveryType) {
             Run(std::string("export --type ") + type + " --out " + out + " --report Site" + data_);
         ASSERT_EQ(run.Status, 0) << type << ": " << run.Err;
         const std::string content = ReadFile(out);
-        if (std::string(type) == "html") EXPECT_NE(content.find("  General"), std::string::npos);
-        if (std::string(type) == "rtf") EXPECT_EQ(content.substr(0, 6), "{\\rtf1");
-        if (std::string(type) == "xls") EXPECT_EQ(content.substr(0, 4), "\xD0\xCF\x11\xE0");
+        if (std::string(type) == "html") {
+            EXPECT_NE(content.find("  General"), std::string::npos);
+        }
+        if (std::string(type) == "rtf") {
+            EXPECT_EQ(content.substr(0, 6), "{\\rtf1");
+        }
+        if (std::string(type) == "xls") {
+            EXPECT_EQ(content.substr(0, 4), "\xD0\xCF\x11\xE0");
+        }
     }
     const TCliRun some = Run("export --type html --out " + dir_ + "two.html --stats general,404" +
                              " --report Site" + data_);
