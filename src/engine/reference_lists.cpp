@@ -127,9 +127,8 @@ int HexDigitValue(char c) {
 
 // "+" becomes a space and "%" with the next two characters the byte they give in hexadecimal;
 // a missing character counts as 0.
-std::string DecodeSearchPhrase(std::string_view phrase) {
-    std::string decoded;
-    decoded.reserve(phrase.size());
+void DecodeSearchPhrase(std::string_view phrase, std::string& decoded) {
+    decoded.clear();
     for (size_t i = 0; i < phrase.size(); ++i) {
         if (phrase[i] == '+') {
             decoded += ' ';
@@ -142,7 +141,6 @@ std::string DecodeSearchPhrase(std::string_view phrase) {
             decoded += phrase[i];
         }
     }
-    return decoded;
 }
 
 // The keyword separator in order of preference: a double quote, "+", "-", a space.
@@ -271,26 +269,42 @@ int TReferenceLists::FindSearchEngine(std::string_view referrer) const {
 
 std::string TReferenceLists::ExtractSearchPhrase(std::string_view referrer,
                                                  std::string_view phraseStart) {
+    std::string phrase;
+    ExtractSearchPhrase(referrer, phraseStart, phrase);
+    return phrase;
+}
+
+void TReferenceLists::ExtractSearchPhrase(std::string_view referrer, std::string_view phraseStart,
+                                          std::string& phrase) {
     const int position = SubStrPos(phraseStart, referrer);
-    if (position < 1) return std::string(kNoSearchPhrase);
+    if (position < 1) {
+        phrase = kNoSearchPhrase;
+        return;
+    }
     const size_t start = static_cast<size_t>(position - 1) + phraseStart.size();
-    std::string_view phrase = referrer.substr(start, kMaxMatchLength);
-    phrase = phrase.substr(0, phrase.find('&'));
-    return DecodeSearchPhrase(phrase);
+    std::string_view coded = referrer.substr(start, kMaxMatchLength);
+    coded = coded.substr(0, coded.find('&'));
+    DecodeSearchPhrase(coded, phrase);
 }
 
 std::vector<std::string> TReferenceLists::SplitKeywords(std::string_view phrase) {
-    std::vector<std::string> keywords;
+    std::vector<std::string_view> views;
+    SplitKeywords(phrase, views);
+    return {views.begin(), views.end()};
+}
+
+void TReferenceLists::SplitKeywords(std::string_view phrase,
+                                    std::vector<std::string_view>& keywords) {
+    keywords.clear();
     std::string_view rest = phrase;
     for (;;) {
         const size_t separator = FindKeywordSeparator(rest);
         if (separator == std::string_view::npos) break;
-        if (separator > 0) keywords.emplace_back(rest.substr(0, separator));
+        if (separator > 0) keywords.push_back(rest.substr(0, separator));
         rest = Trim(rest.substr(separator + 1));
     }
     rest = Trim(rest);
-    if (!rest.empty()) keywords.emplace_back(rest);
-    return keywords;
+    if (!rest.empty()) keywords.push_back(rest);
 }
 
 int TReferenceLists::ClassifyOS(std::string_view agent) const {

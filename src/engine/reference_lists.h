@@ -63,6 +63,11 @@ class TReferenceLists {
     int FindSearchEngine(std::string_view referrer) const;  // engine index or -1
     static std::string ExtractSearchPhrase(std::string_view referrer, std::string_view phraseStart);
     static std::vector<std::string> SplitKeywords(std::string_view phrase);
+    // The same into buffers of the caller's, kept from call to call; the keywords are views of
+    // the phrase.
+    static void ExtractSearchPhrase(std::string_view referrer, std::string_view phraseStart,
+                                    std::string& phrase);
+    static void SplitKeywords(std::string_view phrase, std::vector<std::string_view>& keywords);
     int ClassifyOS(std::string_view agent) const;
     int ClassifyBrowser(std::string_view agent) const;
     int FindBrowser(std::string_view agent) const;  // -1 when no row's Match occurs

@@ -63,6 +63,18 @@ void TSearchReferrals::Refresh(const THashStringList& referrers, const TReferenc
     data_->EmptyPhrasePairs.assign(data_->Engines.size(), -1);
     AddPhrases(referrers);
     data_->KeywordStart.push_back(static_cast<int32_t>(data_->KeywordList.size()));
+    NumberTexts(referrers);
+}
+
+void TSearchReferrals::NumberTexts(const THashStringList& referrers) {
+    ForEveryKey(referrers, [&](int32_t key, std::string_view) {
+        const TSearchReferral& referral = data_->Referrals[key];
+        if (referral.Engine < 0) return;
+        std::array<TKeyMemo<int32_t>, 3>& numbers = data_->TextNumbers;
+        numbers[static_cast<size_t>(TSearchText::EngineName)][key] = referral.EngineName;
+        numbers[static_cast<size_t>(TSearchText::Phrase)][key] = referral.Phrase;
+        numbers[static_cast<size_t>(TSearchText::EnginePhrase)][key] = referral.EnginePhrase;
+    });
 }
 
 // The phrases go in by batches: the index cells of a whole batch's phrases and keywords are
@@ -74,7 +86,7 @@ void TSearchReferrals::AddPhrases(const THashStringList& referrers) {
     const auto addBatch = [&] {
         for (size_t i = 0; i < pending; ++i) {
             data_->Phrases.Prefetch(batch[i].Phrase);
-            for (const std::string& keyword : batch[i].Keywords) data_->Keywords.Prefetch(keyword);
+            for (std::string_view keyword : batch[i].Keywords) data_->Keywords.Prefetch(keyword);
         }
         for (size_t i = 0; i < pending; ++i) AddPhrase(batch[i]);
         pending = 0;
@@ -84,9 +96,9 @@ void TSearchReferrals::AddPhrases(const THashStringList& referrers) {
         if (referral.Engine < 0) return;
         TPendingPhrase& next = batch[pending];
         next.Key = key;
-        next.Phrase = TReferenceLists::ExtractSearchPhrase(
-            referrer, data_->Engines[referral.Engine].PhraseStart);
-        next.Keywords = TReferenceLists::SplitKeywords(next.Phrase);
+        TReferenceLists::ExtractSearchPhrase(referrer, data_->Engines[referral.Engine].PhraseStart,
+                                             next.Phrase);
+        TReferenceLists::SplitKeywords(next.Phrase, next.Keywords);
         if (++pending == kBatch) addBatch();
     });
     addBatch();
@@ -127,9 +139,9 @@ int32_t TSearchReferrals::PairOf(const TSearchReferral& referral) {
     return found->second;
 }
 
-void TSearchReferrals::AddKeywords(const std::vector<std::string>& keywords) {
+void TSearchReferrals::AddKeywords(const std::vector<std::string_view>& keywords) {
     data_->KeywordStart.push_back(static_cast<int32_t>(data_->KeywordList.size()));
-    for (const std::string& keyword : keywords)
+    for (std::string_view keyword : keywords)
         data_->KeywordList.push_back(data_->Keywords.Add(keyword));
 }
 

@@ -3,6 +3,7 @@
 // once for the loaded referrers and the engine list, and shared by every search statistic.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,8 +40,14 @@ struct TSearchReferral {
     int32_t EnginePhrase = -1;  // number of the pair of engine name and phrase
 };
 
+// The kinds of text a search statistic counts, each numbered per referrer.
+enum class TSearchText { EngineName, Phrase, EnginePhrase };
+
 class TSearchReferrals {
   public:
+    // The number of a referrer that no listed engine sent, in TextNumbers.
+    static constexpr int32_t kNotSearch = -2;
+
     // Works the referrers out again unless they and the engine list are those of the last time.
     // RefreshEngines finds only their engines (Engine and EngineName).
     void Refresh(const THashStringList& referrers, const TReferenceLists& lists);
@@ -49,6 +56,12 @@ class TSearchReferrals {
     void Forget() { data_.reset(); }
 
     const TSearchReferral& Of(int32_t referrerKey) const { return data_->Referrals[referrerKey]; }
+    // One number per referrer key, the texts of one kind in a compact array for the walks over
+    // every hit: the engine name, the phrase (-1 for the empty phrase) or the pair, or kNotSearch.
+    // Known after Refresh.
+    const TKeyMemo<int32_t>& TextNumbers(TSearchText kind) const {
+        return data_->TextNumbers[static_cast<size_t>(kind)];
+    }
     std::string_view PhraseText(int32_t phrase) const { return data_->Phrases.Text(phrase); }
     // The engine (the first of its name) and phrase of a pair number.
     const TSearchReferral& EnginePhrasePair(int32_t number) const {
@@ -70,9 +83,13 @@ class TSearchReferrals {
     struct TData {
         explicit TData(const THashStringList& referrers)
             : Referrals(referrers, TSearchReferral{}),
+              TextNumbers{TKeyMemo<int32_t>(referrers, kNotSearch),
+                          TKeyMemo<int32_t>(referrers, kNotSearch),
+                          TKeyMemo<int32_t>(referrers, kNotSearch)},
               ReferrerList(&referrers),
               ReferrerCount(referrers.Count()) {}
         TKeyMemo<TSearchReferral> Referrals;
+        std::array<TKeyMemo<int32_t>, 3> TextNumbers;  // by TSearchText
         const THashStringList* ReferrerList;
         size_t ReferrerCount;
         std::vector<TSearchEngine> Engines;  // the list the answers were worked out with
@@ -90,13 +107,14 @@ class TSearchReferrals {
     struct TPendingPhrase {
         int32_t Key = 0;
         std::string Phrase;
-        std::vector<std::string> Keywords;
+        std::vector<std::string_view> Keywords;  // views of Phrase
     };
     bool UpToDate(const THashStringList& referrers, const TReferenceLists& lists) const;
     void AddPhrases(const THashStringList& referrers);
+    void NumberTexts(const THashStringList& referrers);
     void AddPhrase(const TPendingPhrase& pending);
     int32_t PairOf(const TSearchReferral& referral);
-    void AddKeywords(const std::vector<std::string>& keywords);
+    void AddKeywords(const std::vector<std::string_view>& keywords);
 
     std::unique_ptr<TData> data_;
 };

@@ -33,27 +33,27 @@ class TSearchCounter {
         : analyzer_(analyzer),
           referrals_(analyzer.SearchReferrals),
           mode_(mode),
+          numbers_(referrals_.TextNumbers(TextKind(mode))),
           entryOf_(TextCount(), -1) {}
 
     // Adds the texts of the hit's referrer; false when no listed engine sent the hit.
     bool CountReferral(const TLogHit& hit) {
-        const TSearchReferral& referral = referrals_.Of(hit.ReferrerKey);
-        if (referral.Engine < 0) return false;
+        const int32_t number = numbers_[hit.ReferrerKey];
+        if (number == TSearchReferrals::kNotSearch) return false;
         switch (mode_) {
             case TSearchMode::Engine: {
-                const std::string& name = analyzer_.SearchEngines[referral.EngineName].Name;
-                if (!name.empty()) Add(referral.EngineName, name);
+                const std::string& name = analyzer_.SearchEngines[number].Name;
+                if (!name.empty()) Add(number, name);
                 break;
             }
             case TSearchMode::EnginePhrase:
-                Add(referral.EnginePhrase, {});
+                Add(number, {});
                 break;
             case TSearchMode::Phrase:
-                if (referral.Phrase >= 0)
-                    Add(referral.Phrase, referrals_.PhraseText(referral.Phrase));
+                if (number >= 0) Add(number, referrals_.PhraseText(number));
                 break;
             case TSearchMode::Keyword:
-                for (int32_t keyword : referrals_.KeywordsOf(referral.Phrase))
+                for (int32_t keyword : referrals_.KeywordsOf(number))
                     Add(keyword, referrals_.KeywordText(keyword));
                 break;
         }
@@ -69,6 +69,17 @@ class TSearchCounter {
     int32_t Total() const { return total_; }
 
   private:
+    static TSearchText TextKind(TSearchMode mode) {
+        switch (mode) {
+            case TSearchMode::Engine:
+                return TSearchText::EngineName;
+            case TSearchMode::EnginePhrase:
+                return TSearchText::EnginePhrase;
+            default:
+                return TSearchText::Phrase;
+        }
+    }
+
     size_t TextCount() const {
         switch (mode_) {
             case TSearchMode::Engine:
@@ -96,6 +107,7 @@ class TSearchCounter {
     const TLogAnalyzer& analyzer_;
     const TSearchReferrals& referrals_;
     TSearchMode mode_;
+    const TKeyMemo<int32_t>& numbers_;  // the text number of each referrer key
     std::vector<TCountEntry> entries_;
     std::vector<int32_t> entryOf_;  // the entry of each text number, -1 before it is met
     int32_t total_ = 0;
