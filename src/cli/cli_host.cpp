@@ -1,5 +1,6 @@
 #include "cli/cli_host.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "acquisition/ftp_download.h"
