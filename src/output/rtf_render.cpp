@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/text_encoding.h"
 #include "reports/report_format.h"
 
 namespace vestrel {
@@ -19,47 +20,12 @@ constexpr std::string_view kHeaderStart =
 constexpr std::string_view kA4Landscape = "\\paperw16838\\paperh11906";
 constexpr std::string_view kHeaderEnd = "\\margl848\\margr565\\deflang1053\\pard";
 
-// Code page 1252's characters for the bytes 0x80 to 0x9F; 0 where the code page has none.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // The code page 1252 byte of a character, or -1.
 int Cp1252Byte(char32_t ch) {
     if (ch >= 0xA0 && ch <= 0xFF) return static_cast<int>(ch);
     for (int i = 0; i < 32; ++i)
         if (kCp1252High[i] != 0 && kCp1252High[i] == ch) return 0x80 + i;
     return -1;
-}
-
-bool IsContinuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence starting at `pos` (2 to 4 bytes) with its
-// character, or 0 when the bytes there are not one.
-size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& ch) {
-    const auto b0 = static_cast<unsigned char>(text[pos]);
-    size_t length;
-    char32_t min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, min = 0x80, ch = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, min = 0x800, ch = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, min = 0x10000, ch = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(text[pos + i]);
-        if (!IsContinuation(b)) return 0;
-        ch = (ch << 6) | (b & 0x3F);
-    }
-    const bool surrogate = ch >= 0xD800 && ch <= 0xDFFF;
-    return ch < min || ch > 0x10FFFF || surrogate ? 0 : length;
 }
 
 void AppendHexByte(std::string& out, int byte) {

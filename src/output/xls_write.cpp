@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/text_encoding.h"
 #include "engine/text_util.h"
 
 namespace vestrel {
@@ -13,37 +14,6 @@ namespace vestrel {
 namespace {
 
 // ---- Code page 1252 ----
-
-// The characters of bytes 80h to 9Fh; 0 where the code page has none.
-constexpr std::array<char32_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// Length of the well-formed UTF-8 sequence at text[i], with its code point; 0 when there is none.
-size_t DecodeUtf8(std::string_view text, size_t i, char32_t& codePoint) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length;
-    char32_t smallest;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, codePoint = lead & 0x1F, smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, codePoint = lead & 0x0F, smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, codePoint = lead & 0x07, smallest = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (codePoint < smallest || codePoint > 0x10FFFF || surrogate) return 0;
-    return length;
-}
 
 char Cp1252Char(char32_t codePoint) {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))

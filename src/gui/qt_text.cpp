@@ -1,0 +1,17 @@
+#include "gui/qt_text.h"
+
+#include "engine/text_encoding.h"
+
+namespace vestrel::gui {
+
+QString ToQString(std::string_view text) {
+    if (IsValidUtf8(text)) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const std::string utf8 = DisplayUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQString(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace vestrel::gui
