@@ -9,10 +9,17 @@ class QWidget;
 
 namespace vestrel::gui {
 
-// The folder holding the help pages, with a trailing "/".
+// The folder holding the help pages, with a trailing "/": the "help" folder beside the
+// executable when it holds "index.html", else the installed "../share/vestrel/help/" next to it.
 std::string HelpFolder();
+// Same, for an executable in `executableFolder` (with a trailing "/").
+std::string HelpFolder(const std::string& executableFolder);
 // Shows the page of the topic ("GettingStarted", "FilterLogFiles", ...), or the contents page
 // when there is none for it.
+// The window stays open beside `parent`'s window and moves on to the next window that asks for
+// help; when `parent`'s window is a dialog that closes, it stays with the dialog's owner.
 void ShowHelpTopic(QWidget* parent, std::string_view keyword);
+// The shared help window, or null while none is open.
+QWidget* HelpWindow();
 
 }  // namespace vestrel::gui

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "engine/log_filter.h"
 #include "reports/report_context.h"
@@ -11,6 +12,9 @@
 namespace vestrel {
 
 constexpr size_t kLogDataColumns = 10;
+// The report kinds of the log data view and of the filtered log data.
+constexpr uint8_t kLogDataKind = 9;
+constexpr uint8_t kFilteredLogDataKind = 10;
 constexpr int kMaxFilteredRows = 999;
 using TLogDataWidths = std::array<int, kLogDataColumns>;
 inline constexpr TLogDataWidths kDefaultLogDataWidths = {100, 50, 70,  100, 200,

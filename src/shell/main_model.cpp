@@ -5,6 +5,7 @@
 #include "engine/errors.h"
 #include "engine/text_file.h"
 #include "engine/text_util.h"
+#include "reports/referrer_reports.h"
 #include "shell/remote_logs.h"
 
 namespace vestrel {
@@ -35,6 +36,9 @@ void TMainHost::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam&
 }
 TLoadObserver& TMainHost::LoadObserver() {
     return quiet_;
+}
+int64_t TMainHost::RunLoading(TLogAnalyzer& analyzer, const TLogFileDataParam& files) {
+    return LoadLogFiles(analyzer, files, LoadObserver());
 }
 void TMainHost::ShowInformation(const std::string& text) {
     Notice(text);
@@ -118,7 +122,7 @@ void TMainModel::FetchAndLoad(const TReportRecord& report, TLogFileDataParam& fi
     SiteTree = std::make_unique<TSiteTree>(report.Domain);
     LoadSiteTree(*SiteTree, report.SiteTree);
     FetchRemoteLogs(report, files);
-    LoadTimeMs = LoadLogFiles(*Analyzer, files, host_.LoadObserver());
+    LoadTimeMs = host_.RunLoading(*Analyzer, files);
     FillSiteTreeCounts(*SiteTree, *Analyzer);
     RunStatistic(ActionNamed("actGeneral"));
 }
@@ -158,6 +162,98 @@ void TMainModel::RunStatistic(const TReportAction& action, const std::string& da
     action.Generator(context);
     ReportKind = action.ReportKind;
     host_.ShowReport(Grid, ReportTitle(action, daySpanPath));
+}
+
+void TMainModel::CommonStep(const TReportAction& action, const std::string& daySpanPath,
+                            const TLogDataWidths& logGridWidths) {
+    Window.FilterMenuEnabled = false;
+    Window.Title = ReportTitle(action, daySpanPath);
+    Window.Views = ViewsForAction(action, Window.Views.Shown, Chart3D);
+    if (ReportKind == kLogDataKind) {
+        Settings.LogDataWidths = logGridWidths;
+        TSettingsFile settings(SettingsFileName(dataFolder_));
+        WriteLogDataColumnWidths(settings, logGridWidths);
+    }
+    if (action.Action != "actFilterLogData") {
+        Window.LogGridShown = false;
+        Window.FilterButtonEnabled = false;
+    }
+}
+
+void TMainModel::RunTreeAction(const TReportAction& action, const std::string& daySpanPath,
+                               const TLogDataWidths& logGridWidths) {
+    CommonStep(action, daySpanPath, logGridWidths);
+    if (action.Action == "actLogData") {
+        ShowLogData();
+    } else if (action.Action == "actBuildSiteTree") {
+        ReportKind = 0;
+    } else if (action.Action != "actFilterLogData") {
+        RunStatistic(action, daySpanPath);
+    }
+}
+
+void TMainModel::ShowLogData() {
+    Window.FilterMenuEnabled = true;
+    DefineLogDataColumns(Grid, Settings.LogDataWidths);
+    if (Analyzer == nullptr || Analyzer->HitCount == 0) return;
+    Window.LogGridShown = true;
+    ReportKind = kLogDataKind;
+    Window.FilterButtonEnabled = true;
+    Window.StatusText = std::to_string(Analyzer->HitCount) + " lines";
+}
+
+void TMainModel::BeginFilteredLogData() {
+    Window.FilterMenuEnabled = true;
+    Grid.Clear();
+    ReportKind = kFilteredLogDataKind;
+}
+
+void TMainModel::ListFilteredLogData() {
+    Window.LogGridShown = false;
+    DefineLogDataColumns(Grid, Settings.LogDataWidths);
+    int rows = 0;
+    if (Analyzer != nullptr) {
+        rows = ListFilteredHits(Grid, *Analyzer, LogDataFilter);
+    } else {
+        Grid.SetRowCount(2);
+    }
+    Window.StatusText = "Filtered: " + std::to_string(rows) + " lines";
+}
+
+TRowCommands TMainModel::RowCommands(int gridRow) const {
+    TRowCommands commands;
+    const bool referrerTable = ReportKind >= 16 && ReportKind <= 18;
+    commands.OpenLink = referrerTable;
+    commands.ShowTargets = referrerTable && gridRow > 0 && ShowTargetsEnabled(Grid, gridRow);
+    commands.DnsLookup = ReportKind == kLogDataKind || ReportKind == kFilteredLogDataKind;
+    return commands;
+}
+
+std::vector<std::pair<std::string, int>> TMainModel::ReachedTargets(
+    std::string_view referrer) const {
+    if (Analyzer == nullptr) return {};
+    return ComputeReachedTargets(*Analyzer, Settings.ExcludeSearshFromRef, referrer);
+}
+
+const TReportAction* TMainModel::ApplyOptions() {
+    ReadSettings();
+    const char* rerun = nullptr;
+    switch (ReportKind) {
+        case 3: rerun = "actVisitBrowser"; break;
+        case 4: rerun = "actVisitOpSystem"; break;
+        case 22: rerun = "actSearchEngineEngine"; break;
+        case 23: rerun = "actSerashEnginePhraseEngine"; break;
+        case 24: rerun = "actSearchEngineKeyword"; break;
+        default: return nullptr;
+    }
+    const TReportAction& action = ActionNamed(rerun);
+    RunStatistic(action);
+    return &action;
+}
+
+bool TMainModel::ReopenEditedReport() {
+    if (OpenReportName.empty() || !store_.HasCurrentReport()) return false;
+    return OpenReport(store_.CurrentReport().Name);
 }
 
 void TMainModel::StoreSiteTree() {

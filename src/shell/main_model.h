@@ -9,7 +9,9 @@
 
 #include "engine/log_analyzer.h"
 #include "engine/log_files.h"
+#include "output/chart_model.h"
 #include "reports/catalogue.h"
+#include "reports/log_data_reports.h"
 #include "reports/var_grid.h"
 #include "shell/options.h"
 #include "shell/report_store.h"
@@ -31,6 +33,8 @@ class TMainHost {
     virtual void DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files);
     virtual void DownloadWebFiles(const TReportRecord& report, TLogFileDataParam& files);
     virtual TLoadObserver& LoadObserver();
+    // The loading sequence over the files; a window runs it where its progress window can repaint.
+    virtual int64_t RunLoading(TLogAnalyzer& analyzer, const TLogFileDataParam& files);
     // A statistic's finished table, to be shown (RenderReport on the screen).
     virtual void ShowReport(const TVarGrid& grid, const std::string& title);
     // A step that cannot run here, or other news for the user's eyes.
@@ -46,6 +50,24 @@ struct TReportTreeItem {
     std::string Caption;
     const TReportAction* Action = nullptr;  // null for a category heading
     std::vector<TReportTreeItem> Children;
+};
+
+// What the window shows around the report on show: its title, the views that apply, the log-data
+// commands and the status text.
+struct TWindowState {
+    std::string Title;
+    TViewState Views;
+    bool FilterMenuEnabled = false;    // the menu command "Filter Log Data..."
+    bool FilterButtonEnabled = false;  // actFilterLogData, the tool-bar button "Filter log data"
+    bool LogGridShown = false;         // the log grid in place of the report table
+    std::string StatusText;
+};
+
+// The buttons beside the title that follow the selected row.
+struct TRowCommands {
+    bool ShowTargets = false;
+    bool OpenLink = false;
+    bool DnsLookup = false;
 };
 
 class TMainModel {
@@ -66,6 +88,27 @@ class TMainModel {
     void BuildReportTree();
     // Runs one statistic into the report table and shows it.
     void RunStatistic(const TReportAction& action, const std::string& daySpanPath = {});
+    // A report action chosen in the tree: the common step, then the action's own steps (all but
+    // the filtered log data, whose dialog the window runs). `logGridWidths` are the log grid's
+    // column widths now, kept when the log data view is left.
+    void RunTreeAction(const TReportAction& action, const std::string& daySpanPath,
+                       const TLogDataWidths& logGridWidths);
+    void CommonStep(const TReportAction& action, const std::string& daySpanPath,
+                    const TLogDataWidths& logGridWidths);
+    void ShowLogData();
+    // The filtered log data: Begin before the filter dialog, List once it was confirmed.
+    void BeginFilteredLogData();
+    void ListFilteredLogData();
+    // The title buttons for a selected row of the report table (the log grid's rows need no row).
+    TRowCommands RowCommands(int gridRow) const;
+    // The targets reached after the referrals whose referrer contains `referrer`.
+    std::vector<std::pair<std::string, int>> ReachedTargets(std::string_view referrer) const;
+    // After the options dialog's OK: the settings again, and the statistic on show recomputed
+    // when it depends on an edited list. Answers the action that was run, or nullptr.
+    const TReportAction* ApplyOptions();
+    // After the report settings dialog's OK on the open report: opens it again under the name
+    // the current row holds now. Nothing happens while no report is open.
+    bool ReopenEditedReport();
     // Stores the site tree into the open report, as closing the window does, and releases the
     // analyser.
     void Close();
@@ -83,6 +126,8 @@ class TMainModel {
     std::vector<TReportTreeItem> ReportTree;
     std::unique_ptr<TSiteTree> SiteTree;
     TVarGrid Grid;
+    TWindowState Window;
+    bool Chart3D = false;  // the "3D Graph" button's setting
 
   private:
     void CreateAnalyzer(const TReportRecord& report);

@@ -1,0 +1,69 @@
+// The right-hand view of the main window: the list page (the report table, or in its place the
+// log grid) and the HTML page. The HTML text is made only when the HTML page is on show.
+#pragma once
+
+#include <QStackedWidget>
+#include <string>
+
+#include "engine/log_analyzer.h"
+#include "output/chart_model.h"
+#include "reports/log_data_reports.h"
+#include "reports/var_grid.h"
+
+class QAbstractItemDelegate;
+class QTableView;
+class QTextBrowser;
+
+namespace vestrel::gui {
+
+class TReportGridModel;
+class TLogDataModel;
+
+class TReportPages : public QStackedWidget {
+    Q_OBJECT
+
+  public:
+    explicit TReportPages(TVarGrid& grid, QWidget* parent = nullptr);
+
+    // The grid was refilled with the report of that kind and title.
+    void ShowReport(uint8_t reportKind, const std::string& title);
+    // The log grid over the analyser's hits with these column widths, or the report table.
+    void ShowLogGrid(const TLogAnalyzer* analyzer, const TLogDataWidths& widths);
+    void ShowReportTable();
+    void ShowView(TReportView view);
+    TReportView View() const { return view_; }
+    bool LogGridShown() const;
+    TLogDataWidths LogGridWidths() const;
+
+    QTableView* ReportTable() const { return reportTable_; }
+    QTableView* LogGrid() const { return logGrid_; }
+    QTextBrowser* HtmlView() const { return html_; }
+    TReportGridModel* ReportModel() const { return reportModel_; }
+    TLogDataModel* LogModel() const { return logModel_; }
+
+  signals:
+    // A cell of the report table or of the log grid was selected.
+    void RowSelected(int gridRow);
+    void RowActivated(int gridRow);
+    void SortFailed(const QString& message);
+
+  private:
+    QTableView* NewTable(const char* name);
+    void SortByTitle(int column);
+    void ApplyReportColumnWidths();
+    void RenderHtmlIfShown();
+
+    TVarGrid& grid_;
+    QStackedWidget* listPage_;
+    QTableView* reportTable_;
+    QTableView* logGrid_;
+    QTextBrowser* html_;
+    TReportGridModel* reportModel_;
+    QAbstractItemDelegate* pathDelegate_;
+    TLogDataModel* logModel_;
+    TReportView view_ = TReportView::List;
+    std::string title_;
+    bool htmlStale_ = true;
+};
+
+}  // namespace vestrel::gui
