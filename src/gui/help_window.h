@@ -15,11 +15,12 @@ std::string HelpFolder();
 // Same, for an executable in `executableFolder` (with a trailing "/").
 std::string HelpFolder(const std::string& executableFolder);
 // Shows the page of the topic ("GettingStarted", "FilterLogFiles", ...), or the contents page
-// when there is none for it.
-// The window stays open beside `parent`'s window and moves on to the next window that asks for
-// help; when `parent`'s window is a dialog that closes, it stays with the dialog's owner.
+// when there is none for it. The one help window is not modal: it stays open beside `parent`'s
+// window (so a modal dialog does not block it) and moves on to the next window that asks for
+// help; when that window is a dialog that closes, the help stays with the dialog's owner.
 void ShowHelpTopic(QWidget* parent, std::string_view keyword);
-// The shared help window, or null while none is open.
+// The shared help window; null before the first topic is shown and after the window it belonged
+// to has gone.
 QWidget* HelpWindow();
 
 }  // namespace vestrel::gui

@@ -9,9 +9,9 @@ namespace vestrel::gui {
 
 namespace {
 
-constexpr const char* kTitles[kLogDataColumns] = {
-    "Remote Host", "Login",    "User Name", "Date",       "Request",
-    "Status",      "Bytes",    "Referrer",  "User Agent", "UID"};
+constexpr const char* kTitles[kLogDataColumns] = {"Remote Host", "Login",  "User Name", "Date",
+                                                  "Request",     "Status", "Bytes",     "Referrer",
+                                                  "User Agent",  "UID"};
 constexpr int kAgentColumn = 8;
 
 bool IsRightAligned(int column) {
@@ -49,10 +49,13 @@ QVariant TLogDataModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || analyzer_ == nullptr || index.row() >= analyzer_->HitCount) return {};
     const int column = index.column(), row = index.row();
     switch (role) {
-        case Qt::DisplayRole: return ToQString(analyzer_->HitFieldText(column, row));
-        case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(column));
+        case Qt::DisplayRole:
+            return ToQString(analyzer_->HitFieldText(column, row));
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(AlignmentOf(column));
         // Grid row r shows hit r - 1, so the colours follow the grid's row numbers.
-        case Qt::BackgroundRole: return (row + 1) % 2 == 1 ? OddRowColour() : EvenRowColour();
+        case Qt::BackgroundRole:
+            return (row + 1) % 2 == 1 ? OddRowColour() : EvenRowColour();
         case Qt::FontRole:
             if (column == kAgentColumn && IsKnownBrowser(analyzer_->Hits[row].AgentKey)) {
                 QFont bold;
@@ -60,7 +63,8 @@ QVariant TLogDataModel::data(const QModelIndex& index, int role) const {
                 return bold;
             }
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 

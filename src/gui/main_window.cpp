@@ -65,7 +65,10 @@ TfrmMain::TfrmMain(TDM1& store, std::string dataFolder, QWidget* parent)
     resize(1100, 720);
 }
 
-TfrmMain::~TfrmMain() = default;
+// The views read the model's grid and analyser, so they go before the model does.
+TfrmMain::~TfrmMain() {
+    delete takeCentralWidget();
+}
 
 // ---- Commands, menus and tool bar ----
 
@@ -152,8 +155,7 @@ void TfrmMain::CreateMenus() {
     file->addSeparator();
     file->addActions({Command("actExport"), Command("actDNSLookup")});
     file->addSeparator();
-    file->addActions(
-        {Command("actPrint"), Command("actPrintPreview"), Command("actPrinterSetup")});
+    file->addActions({Command("actPrint"), Command("actPrintPreview"), Command("actPrinterSetup")});
     file->addSeparator();
     file->addAction(Command("actOptions"));
     file->addSeparator();

@@ -32,9 +32,9 @@ void TPathCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     QFont bold = cell.font;
     bold.setBold(true);
     int x = cell.rect.left() + kTextMargin;
-    const int baseline =
-        cell.rect.top() + (cell.rect.height() + QFontMetrics(cell.font).ascent() -
-                           QFontMetrics(cell.font).descent()) / 2;
+    const int baseline = cell.rect.top() + (cell.rect.height() + QFontMetrics(cell.font).ascent() -
+                                            QFontMetrics(cell.font).descent()) /
+                                               2;
     const QStringList steps = text.split(kSeparator);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         if (i > 0) {

@@ -5,7 +5,8 @@
 namespace vestrel::gui {
 
 QString ToQString(std::string_view text) {
-    if (IsValidUtf8(text)) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (IsValidUtf8(text))
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const std::string utf8 = DisplayUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

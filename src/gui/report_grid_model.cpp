@@ -16,9 +16,12 @@ constexpr int kDaySpanUsersColumn = 2;
 
 Qt::Alignment AlignmentOf(int alignment) {
     switch (alignment) {
-        case 1: return Qt::AlignRight | Qt::AlignVCenter;
-        case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
-        default: return Qt::AlignLeft | Qt::AlignVCenter;
+        case 1:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case 2:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        default:
+            return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
@@ -67,10 +70,12 @@ QVariant TReportGridModel::data(const QModelIndex& index, int role) const {
     const int col = index.column(), row = index.row() + 1;
     if (!index.isValid() || row >= grid_.RowCount() || col >= grid_.ColCount()) return {};
     switch (role) {
-        case Qt::DisplayRole: return ToQString(grid_.GetText(col, row));
+        case Qt::DisplayRole:
+            return ToQString(grid_.GetText(col, row));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(AlignmentOf(grid_.GetColAlignment(col)));
-        case Qt::BackgroundRole: return Background(col, row);
+        case Qt::BackgroundRole:
+            return Background(col, row);
         case Qt::FontRole:
             if (IsBoldRow(row)) {
                 QFont bold;
@@ -78,7 +83,8 @@ QVariant TReportGridModel::data(const QModelIndex& index, int role) const {
                 return bold;
             }
             return {};
-        default: return {};
+        default:
+            return {};
     }
 }
 

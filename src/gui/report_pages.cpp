@@ -82,8 +82,7 @@ QTableView* TReportPages::NewTable(const char* name) {
 void TReportPages::ShowReport(uint8_t reportKind, const std::string& title) {
     title_ = title;
     reportModel_->Refresh(reportKind);
-    reportTable_->setItemDelegateForColumn(
-        0, reportKind == kPathsKind ? pathDelegate_ : nullptr);
+    reportTable_->setItemDelegateForColumn(0, reportKind == kPathsKind ? pathDelegate_ : nullptr);
     reportTable_->horizontalHeader()->setSortIndicatorShown(false);
     ApplyReportColumnWidths();
     htmlStale_ = true;
@@ -140,8 +139,8 @@ void TReportPages::SortByTitle(int column) {
     }
     QHeaderView* header = reportTable_->horizontalHeader();
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(column, grid_.GetColDescending(column) ? Qt::DescendingOrder
-                                                                    : Qt::AscendingOrder);
+    header->setSortIndicator(
+        column, grid_.GetColDescending(column) ? Qt::DescendingOrder : Qt::AscendingOrder);
     htmlStale_ = true;
     RenderHtmlIfShown();
 }

@@ -27,9 +27,8 @@ TfrmSelectReport::TfrmSelectReport(TDM1& store, const std::string& dataFolder, Q
     list_->setAlternatingRowColors(true);
     list_->setHeaderLabels({"Name", "Domain", "File size", "From - To Date"});
     list_->header()->setStretchLastSection(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
-                                             QDialogButtonBox::Help,
-                                         this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
     ok_->setObjectName("btnOK");
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSelectReport::accept);

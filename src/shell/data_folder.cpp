@@ -27,14 +27,29 @@ bool Usable(const std::string& folder) {
     return access(folder.c_str(), W_OK) == 0 || fs::exists(folder + "Vestrel.ini");
 }
 
+bool HoldsDefaultLists(const fs::path& folder) {
+    for (const char* name : kDefaultListNames)
+        if (fs::exists(folder / name)) return true;
+    return false;
+}
+
+// Where the default lists lie: beside the executable in a build, in "../share/vestrel/" next to
+// it once installed.
+fs::path DefaultListsFolder(const std::string& executableFolder) {
+    const fs::path beside(executableFolder);
+    if (HoldsDefaultLists(beside)) return beside;
+    return (beside / ".." / "share" / "vestrel").lexically_normal();
+}
+
 // Creates the folder with its parents and copies the default lists into it.
 void CreateSeeded(const std::string& folder, const std::string& executableFolder) {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error)
         throw EVestrelError("Cannot create the data folder \"" + folder + "\". " + error.message());
+    const fs::path lists = DefaultListsFolder(executableFolder);
     for (const char* name : kDefaultListNames) {
-        const fs::path source = fs::path(executableFolder) / name;
+        const fs::path source = lists / name;
         if (fs::exists(source))
             fs::copy_file(source, fs::path(folder) / name, fs::copy_options::skip_existing, error);
     }

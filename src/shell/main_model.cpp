@@ -239,12 +239,23 @@ const TReportAction* TMainModel::ApplyOptions() {
     ReadSettings();
     const char* rerun = nullptr;
     switch (ReportKind) {
-        case 3: rerun = "actVisitBrowser"; break;
-        case 4: rerun = "actVisitOpSystem"; break;
-        case 22: rerun = "actSearchEngineEngine"; break;
-        case 23: rerun = "actSerashEnginePhraseEngine"; break;
-        case 24: rerun = "actSearchEngineKeyword"; break;
-        default: return nullptr;
+        case 3:
+            rerun = "actVisitBrowser";
+            break;
+        case 4:
+            rerun = "actVisitOpSystem";
+            break;
+        case 22:
+            rerun = "actSearchEngineEngine";
+            break;
+        case 23:
+            rerun = "actSerashEnginePhraseEngine";
+            break;
+        case 24:
+            rerun = "actSearchEngineKeyword";
+            break;
+        default:
+            return nullptr;
     }
     const TReportAction& action = ActionNamed(rerun);
     RunStatistic(action);

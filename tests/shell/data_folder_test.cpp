@@ -55,6 +55,30 @@ TEST_F(DataFolderTest, NewFolderIsSeededWithTheDefaultLists) {
         EXPECT_TRUE(fs::exists(folder + name)) << name;
 }
 
+TEST_F(DataFolderTest, InstalledProgramSeedsFromItsShareFolderUnlessListsLieBesideIt) {
+    const std::string prefix = root_ + "/prefix/";
+    const std::string bin = prefix + "bin/", share = prefix + "share/vestrel/";
+    fs::create_directories(bin);
+    fs::create_directories(share);
+    for (const char* name : vestrel::kDefaultListNames) std::ofstream(share + name) << "installed";
+    auto firstWord = [](const std::string& file) {
+        std::string word;
+        std::ifstream(file) >> word;
+        return word;
+    };
+
+    const std::string installed =
+        ResolveDataFolder(root_ + "/installed", bin, nullptr, nullptr, "");
+    for (const char* name : vestrel::kDefaultListNames)
+        EXPECT_EQ(firstWord(installed + name), "installed") << name;
+
+    // Lists beside the executable (a build folder) win over an installed copy.
+    std::ofstream(bin + "UserAgents.txt") << "beside";
+    const std::string built = ResolveDataFolder(root_ + "/built", bin, nullptr, nullptr, "");
+    EXPECT_EQ(firstWord(built + "UserAgents.txt"), "beside");
+    EXPECT_FALSE(fs::exists(built + "SearchEngines.txt"));
+}
+
 TEST_F(DataFolderTest, ExistingFolderIsLeftAlone) {
     const std::string existing = root_ + "/existing/";
     fs::create_directories(existing);
