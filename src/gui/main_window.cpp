@@ -42,8 +42,13 @@ const TReportAction* ActionOf(const QTreeWidgetItem* item) {
     return reinterpret_cast<const TReportAction*>(item->data(0, kActionRole).value<quintptr>());
 }
 
+// The desktop theme's icon, its monochrome "-symbolic" form first, so the tool bar looks alike
+// in every theme that has them.
 QIcon ThemeIcon(const char* name) {
-    return name != nullptr ? QIcon::fromTheme(QString::fromLatin1(name)) : QIcon();
+    if (name == nullptr) return {};
+    const QString plain = QString::fromLatin1(name);
+    const QString symbolic = plain + "-symbolic";
+    return QIcon::hasThemeIcon(symbolic) ? QIcon::fromTheme(symbolic) : QIcon::fromTheme(plain);
 }
 
 }  // namespace
@@ -102,14 +107,14 @@ void TfrmMain::CreateCommands() {
     AddCommand("actBuildSiteTreeMenu", "Build Site Tree", "", nullptr);
     AddCommand("actFilterLogDataMenu", "Filter Log Data...", "Filter log data", "edit-find");
     AddCommand("actFilterLogData", "Filter Log Data", "Filter log data", "edit-find");
-    AddCommand("actViewList", "List", "View list", "view-list-details");
-    AddCommand("actViewHtml", "HTML", "View HTML", "text-html");
+    AddCommand("actViewList", "List", "View list", "view-list");
+    AddCommand("actViewHtml", "HTML", "View HTML", "x-office-document");
     AddCommand("actViewGraph", "Graph", "View Graph", "x-office-presentation");
-    AddCommand("actHelp", "&Help", "", "help-contents");
+    AddCommand("actHelp", "&Help", "", "help-browser");
     AddCommand("actAbout", "&About Vestrel...", "", "help-about");
-    AddCommand("actShowTargets", "Show targets", "", "go-jump");
+    AddCommand("actShowTargets", "Show targets", "", "starred");
     AddCommand("actOpenLink", "Open browser at link", "", "web-browser");
-    AddCommand("act3DGraph", "3D Graph", "", "view-3d");
+    AddCommand("act3DGraph", "3D Graph", "", "view-grid");
     AddCommand("actDNSLookupAtCursor", "DNS lookup IP at cursor", "", "network-workgroup");
 
     Command("actExit")->setShortcut(QKeySequence::Quit);

@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTextBrowser>
+#include <algorithm>
+#include <cmath>
 
 #include "gui/log_data_model.h"
 #include "gui/path_cell_delegate.h"
@@ -16,6 +18,8 @@ namespace vestrel::gui {
 namespace {
 
 constexpr uint8_t kPathsKind = 6;
+// The average character width of the small dialog font the report widths were chosen for.
+constexpr double kDesignCharWidth = 5.0;
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     size_t size = 0;
@@ -26,9 +30,34 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The page's colours are written as bare hex digits (COLOR="FFDD00"), which browsers take but
+// Qt's HTML reader does not: the viewer gets them with a leading "#".
+std::string WithHashedColours(const std::string& page) {
+    static constexpr std::string_view kAttribute = "COLOR=\"";
+    std::string out;
+    out.reserve(page.size() + page.size() / 16);
+    size_t from = 0;
+    for (size_t at = page.find(kAttribute); at != std::string::npos;
+         at = page.find(kAttribute, at + 1)) {
+        const size_t value = at + kAttribute.size();
+        if (value + 7 > page.size() || page[value + 6] != '"') continue;
+        bool hex = true;
+        for (size_t i = value; i < value + 6; ++i) hex = hex && IsHexDigit(page[i]);
+        if (!hex) continue;
+        out.append(page, from, value - from).append(1, '#');
+        from = value;
+    }
+    return out.append(page, from, std::string::npos);
+}
+
 }  // namespace
 
 TReportPages::TReportPages(TVarGrid& grid, QWidget* parent) : QStackedWidget(parent), grid_(grid) {
+    widthScale_ = std::max(1.0, fontMetrics().averageCharWidth() / kDesignCharWidth);
     listPage_ = new QStackedWidget(this);
     reportTable_ = NewTable("grdReport");
     reportModel_ = new TReportGridModel(grid_, this);
@@ -91,14 +120,14 @@ void TReportPages::ShowReport(uint8_t reportKind, const std::string& title) {
 
 void TReportPages::ApplyReportColumnWidths() {
     for (int col = 0; col < grid_.ColCount(); ++col)
-        reportTable_->setColumnWidth(col, grid_.GetColWidth(col));
+        reportTable_->setColumnWidth(col, ScreenWidth(grid_.GetColWidth(col)));
 }
 
 void TReportPages::ShowLogGrid(const TLogAnalyzer* analyzer, const TLogDataWidths& widths) {
     if (logModel_->Analyzer() != analyzer || logModel_->rowCount() != analyzer->HitCount)
         logModel_->SetAnalyzer(analyzer);
     for (size_t col = 0; col < widths.size(); ++col)
-        logGrid_->setColumnWidth(static_cast<int>(col), widths[col]);
+        logGrid_->setColumnWidth(static_cast<int>(col), ScreenWidth(widths[col]));
     listPage_->setCurrentWidget(logGrid_);
 }
 
@@ -113,8 +142,16 @@ bool TReportPages::LogGridShown() const {
 TLogDataWidths TReportPages::LogGridWidths() const {
     TLogDataWidths widths{};
     for (size_t col = 0; col < widths.size(); ++col)
-        widths[col] = logGrid_->columnWidth(static_cast<int>(col));
+        widths[col] = ReportWidth(logGrid_->columnWidth(static_cast<int>(col)));
     return widths;
+}
+
+int TReportPages::ScreenWidth(int width) const {
+    return static_cast<int>(std::lround(width * widthScale_));
+}
+
+int TReportPages::ReportWidth(int screenWidth) const {
+    return static_cast<int>(std::lround(screenWidth / widthScale_));
 }
 
 void TReportPages::ShowView(TReportView view) {
@@ -125,7 +162,7 @@ void TReportPages::ShowView(TReportView view) {
 
 void TReportPages::RenderHtmlIfShown() {
     if (view_ != TReportView::Html || !htmlStale_) return;
-    html_->setHtml(ToQString(JoinLines(HtmlViewPage(grid_, title_))));
+    html_->setHtml(ToQString(WithHashedColours(JoinLines(HtmlViewPage(grid_, title_)))));
     htmlStale_ = false;
 }
 

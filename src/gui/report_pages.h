@@ -33,7 +33,12 @@ class TReportPages : public QStackedWidget {
     void ShowView(TReportView view);
     TReportView View() const { return view_; }
     bool LogGridShown() const;
+    // The log grid's widths in the units the settings keep (see ScreenWidth).
     TLogDataWidths LogGridWidths() const;
+    // A report's column width (pixels of the font the reports were laid out for) on this screen's
+    // font, and back.
+    int ScreenWidth(int width) const;
+    int ReportWidth(int screenWidth) const;
 
     QTableView* ReportTable() const { return reportTable_; }
     QTableView* LogGrid() const { return logGrid_; }
@@ -64,6 +69,7 @@ class TReportPages : public QStackedWidget {
     TReportView view_ = TReportView::List;
     std::string title_;
     bool htmlStale_ = true;
+    double widthScale_ = 1;
 };
 
 }  // namespace vestrel::gui

@@ -179,7 +179,8 @@ TEST_F(MainWindowTest, LogDataDrawsEveryHitFromTheStore) {
             ASSERT_EQ(grid->model()->index(row, col).data().toString().toStdString(),
                       analyzer.HitFieldText(col, row));
     EXPECT_EQ(grid->model()->headerData(9, Qt::Horizontal).toString(), "UID");
-    EXPECT_EQ(grid->columnWidth(4), 200);
+    EXPECT_EQ(window_->Pages()->LogGridWidths()[4], 200);
+    EXPECT_EQ(grid->columnWidth(4), window_->Pages()->ScreenWidth(200));
     EXPECT_TRUE(window_->Command("actFilterLogData")->isEnabled());
     EXPECT_TRUE(window_->Command("actFilterLogDataMenu")->isEnabled());
 }
@@ -187,13 +188,13 @@ TEST_F(MainWindowTest, LogDataDrawsEveryHitFromTheStore) {
 TEST_F(MainWindowTest, LogGridColumnWidthsAreKeptInTheSettings) {
     ASSERT_TRUE(window_->OpenReport("Demo"));
     Choose("actLogData");
-    window_->Pages()->LogGrid()->setColumnWidth(4, 321);
+    window_->Pages()->LogGrid()->setColumnWidth(4, window_->Pages()->ScreenWidth(321));
     Choose("actGeneral");
     EXPECT_EQ(TSettingsFile(SettingsFileName(folder_)).ReadInteger("ColWidths", "LogData4", 0),
               321);
     window_->Pages()->LogGrid()->setColumnWidth(4, 50);
     Choose("actLogData");
-    EXPECT_EQ(window_->Pages()->LogGrid()->columnWidth(4), 321);
+    EXPECT_EQ(window_->Pages()->LogGridWidths()[4], 321);
 }
 
 TEST_F(MainWindowTest, FilteredLogDataListsAtMost999Rows) {
