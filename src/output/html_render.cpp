@@ -1,5 +1,7 @@
 #include "output/html_render.h"
 
+#include <algorithm>
+
 #include "engine/text_util.h"
 #include "output/credit.h"
 
@@ -72,19 +74,28 @@ std::string HtmlEscape(std::string_view text) {
     return escaped;
 }
 
-std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title) {
+std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title,
+                                         int maxDataRows) {
     std::vector<std::string> lines;
     AddTitleRows(grid, title, lines);
-    for (int r = 1; r < grid.RowCount(); ++r) AddDataRow(grid, r, lines);
+    const int end = maxDataRows < 0 ? grid.RowCount() : std::min(grid.RowCount(), maxDataRows + 1);
+    for (int r = 1; r < end; ++r) AddDataRow(grid, r, lines);
     lines.push_back("</TABLE>");
     lines.push_back("</CENTER>");
     return lines;
 }
 
-std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title) {
+std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title,
+                                      int maxDataRows) {
     std::vector<std::string> lines = {std::string(kHtmlFileStart)};
-    const std::vector<std::string> table = RenderHtmlTable(grid, title);
+    const std::vector<std::string> table = RenderHtmlTable(grid, title, maxDataRows);
     lines.insert(lines.end(), table.begin(), table.end());
+    const int dataRows = grid.RowCount() - 1;
+    if (maxDataRows >= 0 && dataRows > maxDataRows)
+        lines.push_back(
+            "<P><FONT SIZE=2 FACE=\"Arial\">The first " + std::to_string(maxDataRows) + " of " +
+            std::to_string(dataRows) +
+            " rows; the list view, printing and the exports hold every row.</FONT></P>");
     lines.emplace_back(kPageEnd);
     return lines;
 }

@@ -13,12 +13,16 @@ namespace vestrel {
 // The text with &, <, >, " and ' written as character references.
 std::string HtmlEscape(std::string_view text);
 
-// The lines of the table of the grid under the title; every inserted text is escaped.
-std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title);
+// The lines of the table of the grid under the title; every inserted text is escaped. A
+// `maxDataRows` of 0 or more renders only that many data rows.
+std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title,
+                                         int maxDataRows = -1);
 
 // The page the HTML view shows for the grid: the table between "<BODY><HTML>" and
-// "</HTML></BODY>".
-std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title);
+// "</HTML></BODY>". With `maxDataRows`, the rows after that many are left out and a line after
+// the table says how many there are.
+std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title,
+                                      int maxDataRows = -1);
 
 // The first line of an exported HTML file, and the lines that close it after the last table.
 inline constexpr std::string_view kHtmlFileStart = "<BODY><HTML>";

@@ -196,6 +196,11 @@ void TMainModel::ShowLogData() {
     Window.FilterMenuEnabled = true;
     DefineLogDataColumns(Grid, Settings.LogDataWidths);
     if (Analyzer == nullptr || Analyzer->HitCount == 0) return;
+    // The browser list marks the known agents; the view goes on without it when it is missing.
+    try {
+        Analyzer->LoadUserAgents(dataFolder_);
+    } catch (const EVestrelError&) {
+    }
     Window.LogGridShown = true;
     ReportKind = kLogDataKind;
     Window.FilterButtonEnabled = true;

@@ -3,6 +3,7 @@
 #include "gui/main_window.h"
 
 #include <QAction>
+#include <QFont>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -150,6 +151,18 @@ TEST_F(MainWindowTest, HtmlViewShowsTheTableOfTheReportOnShow) {
     EXPECT_EQ(window_->Pages()->View(), TReportView::List);
 }
 
+TEST_F(MainWindowTest, SelectedRowsEnableTheTitleButtons) {
+    ASSERT_TRUE(window_->OpenReport("Demo"));
+    Choose("actRefDomains");
+    EXPECT_FALSE(window_->Command("actOpenLink")->isEnabled());
+    ReportTable()->setCurrentIndex(ReportTable()->model()->index(0, 0));
+    EXPECT_TRUE(window_->Command("actOpenLink")->isEnabled());
+    EXPECT_EQ(window_->Command("actShowTargets")->isEnabled(), Grid().GetInt(3, 1) > 0);
+    Choose("actGeneral");
+    EXPECT_FALSE(window_->Command("actOpenLink")->isEnabled());
+    EXPECT_FALSE(window_->Command("actShowTargets")->isEnabled());
+}
+
 TEST_F(MainWindowTest, TitleClicksSortWithTheGridsOwnSort) {
     ASSERT_TRUE(window_->OpenReport("Demo"));
     Choose("actPageMostVisited");
@@ -179,6 +192,14 @@ TEST_F(MainWindowTest, LogDataDrawsEveryHitFromTheStore) {
             ASSERT_EQ(grid->model()->index(row, col).data().toString().toStdString(),
                       analyzer.HitFieldText(col, row));
     EXPECT_EQ(grid->model()->headerData(9, Qt::Horizontal).toString(), "UID");
+    int bold = 0;
+    for (int row = 0; row < 200; ++row) {
+        const bool known = analyzer.FindBrowser(analyzer.AgentText(analyzer.Hits[row])) >= 0;
+        const QFont font = grid->model()->index(row, 8).data(Qt::FontRole).value<QFont>();
+        ASSERT_EQ(font.bold(), known) << row;
+        bold += known;
+    }
+    EXPECT_GT(bold, 0);
     EXPECT_EQ(window_->Pages()->LogGridWidths()[4], 200);
     EXPECT_EQ(grid->columnWidth(4), window_->Pages()->ScreenWidth(200));
     EXPECT_TRUE(window_->Command("actFilterLogData")->isEnabled());

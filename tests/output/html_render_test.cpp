@@ -44,6 +44,17 @@ TEST(HtmlRenderTest, TableLinesAreExact) {
     EXPECT_EQ(RenderHtmlTable(grid, "  Most Visited").size(), 11u);
 }
 
+TEST(HtmlRenderTest, ViewPageCanStopAfterItsFirstRowsAndSaysSo) {
+    const TVarGrid grid = PageGrid();
+    const std::vector<std::string> whole = HtmlViewPage(grid, "  Most Visited");
+    EXPECT_EQ(HtmlViewPage(grid, "  Most Visited", 3), whole);
+    const std::vector<std::string> cut = HtmlViewPage(grid, "  Most Visited", 1);
+    // Two data rows of four lines each are left out, and one line tells of them.
+    ASSERT_EQ(cut.size(), whole.size() - 8 + 1);
+    EXPECT_NE(cut[cut.size() - 2].find("The first 1 of 3 rows"), std::string::npos);
+    EXPECT_EQ(cut.back(), whole.back());
+}
+
 TEST(HtmlRenderTest, InsertedTextsAreEscapedAndMarkupIsNot) {
     TVarGrid grid = PageGrid();
     grid.SetText(0, 0, "a&b");
