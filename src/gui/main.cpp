@@ -42,7 +42,6 @@ void ChooseIconTheme() {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("vestrel");
-    QApplication::setApplicationDisplayName(vestrel::gui::kApplicationTitle);
     QApplication::setDesktopFileName("vestrel");
     ChooseIconTheme();
 

@@ -23,9 +23,6 @@ namespace vestrel::gui {
 
 class TReportPages;
 
-// The program's title, as message boxes and the help show it.
-inline constexpr const char* kApplicationTitle = "Vestrel File Analyzer";
-
 class TfrmMain : public QMainWindow, public TMainHost {
     Q_OBJECT
 

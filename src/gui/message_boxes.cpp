@@ -1,6 +1,5 @@
 #include "gui/message_boxes.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 #include "gui/qt_text.h"
@@ -15,7 +14,7 @@ class TRealMessageBoxes : public TMessagePresenter {
         // The old line breaks were single CRs; Qt breaks lines on LF.
         QString shown = ToQString(text);
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
-        const QString title = QApplication::applicationDisplayName();
+        const QString title = QString::fromLatin1(kApplicationTitle);
         switch (kind) {
             case TMessageKind::Error:
                 QMessageBox::critical(parent, title, shown);

@@ -9,6 +9,9 @@ class QWidget;
 
 namespace vestrel::gui {
 
+// The program's title, which heads its message boxes.
+inline constexpr const char* kApplicationTitle = "Vestrel File Analyzer";
+
 enum class TMessageKind { Error, Information, Question };
 
 class TMessagePresenter {
