@@ -291,7 +291,6 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     GlobalExclude.clear();
     excludeActive_ = false;
     FromDay = ToDay = 0;
-    Cancelled.store(false);
     if (TProgressIndicator* bar = progress_.load()) bar->SetMax(kProgressSteps);
     Hits.Reserve(HitCount + kStoreStep);
 

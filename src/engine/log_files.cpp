@@ -176,6 +176,8 @@ void LoadOneFile(TLogAnalyzer& analyzer, const std::string& fileName, int format
 int64_t LoadLogFiles(TLogAnalyzer& analyzer, const TLogFileDataParam& files,
                      TLoadObserver& observer) {
     const auto started = std::chrono::steady_clock::now();
+    // Cleared once for the whole sequence, so a Cancel between two files is never lost.
+    analyzer.Cancelled.store(false);
     analyzer.Reset();
     for (const TLogFileData& file : files) {
         LoadOneFile(analyzer, file.FileName, file.Format, observer);

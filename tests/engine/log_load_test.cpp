@@ -54,6 +54,10 @@ class TRecorder : public TLoadObserver, public TProgressIndicator {
   public:
     void ShowProgressWindow(const std::string&) override { ++Windows; }
     void SetStatusText(const std::string& text) override { Status.push_back(text); }
+    void SetProgressText(const std::string& text) override {
+        if (CancelWhileExpanding && text.starts_with("Decompressing") && CancelTarget)
+            CancelTarget->Cancel();
+    }
     TProgressIndicator* ProgressBar() override { return this; }
     void CloseProgressWindow() override { ++Closes; }
     void SetMax(int max) override { Max = max; }
@@ -63,6 +67,7 @@ class TRecorder : public TLoadObserver, public TProgressIndicator {
     }
 
     int Windows = 0, Closes = 0, Max = 0, CancelAt = -1;
+    bool CancelWhileExpanding = false;
     TLogAnalyzer* CancelTarget = nullptr;
     std::vector<int> Positions;
     std::vector<std::string> Status;
@@ -314,6 +319,24 @@ TEST_F(LogLoadTest, CancelFromTheProgressBarKeepsTheHitsSoFar) {
     EXPECT_EQ(recorder_.Closes, 1);
     ExpectGrouped();
     EXPECT_EQ(recorder_.Status.back().rfind("Load time: ", 0), 0u);
+}
+
+// A Cancel before a file's lines are read (here while it is expanded) still ends the loading.
+TEST_F(LogLoadTest, CancelBeforeAFileIsReadIsNotLost) {
+    recorder_.CancelTarget = &a();
+    recorder_.CancelWhileExpanding = true;
+    Load({Write("first.log", ManyLines(10, "/first")),
+          WriteGz("second.log.gz", ManyLines(10, "/gz")),
+          Write("third.log", ManyLines(10, "/third"))});
+    EXPECT_TRUE(a().Cancelled);
+    EXPECT_EQ(a().HitCount, 10);
+    EXPECT_EQ(Path(0).substr(0, 6), "/first");
+
+    // The next loading starts afresh.
+    recorder_.CancelTarget = nullptr;
+    Load({Write("third.log", ManyLines(10, "/third"))});
+    EXPECT_FALSE(a().Cancelled);
+    EXPECT_EQ(a().HitCount, 10);
 }
 
 TEST_F(LogLoadTest, ProgressRunsToTwentyFive) {

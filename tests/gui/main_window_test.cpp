@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -251,7 +252,13 @@ TEST_F(MainWindowTest, CancelKeepsWhatWasLoaded) {
                                  "200 5\n";
     }
     AddReport(*store_, "Big", "1" + big + "\r\n1" + second);
-    WhenModal<TfrmProgress>([](TfrmProgress& progress) { progress.CancelButton()->click(); });
+    // Cancel once the bar has moved, so that some lines are in however slow the build is.
+    WhenModal<TfrmProgress>([](TfrmProgress& progress) {
+        const auto* bar = progress.findChild<QProgressBar*>("barProgress");
+        ASSERT_NE(bar, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([bar] { return bar->value() > 0; }, 60000));
+        progress.CancelButton()->click();
+    });
     ASSERT_TRUE(window_->OpenReport("Big"));
     const int hits = window_->Model().Analyzer->HitCount;
     EXPECT_GT(hits, 0);
