@@ -59,8 +59,27 @@ std::string WithHashedColours(const std::string& page) {
 
 }  // namespace
 
+void SetUpGridView(QTableView& table) {
+    table.setSelectionBehavior(QAbstractItemView::SelectRows);
+    table.setSelectionMode(QAbstractItemView::SingleSelection);
+    table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table.setWordWrap(false);
+    table.setCornerButtonEnabled(false);
+    table.verticalHeader()->hide();
+    // Fixed row heights keep a view over millions of rows from measuring any of them.
+    table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 6);
+    table.horizontalHeader()->setSectionsClickable(true);
+    table.horizontalHeader()->setHighlightSections(false);
+    table.horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+double ColumnWidthScale(const QWidget& widget) {
+    return std::max(1.0, widget.fontMetrics().averageCharWidth() / kDesignCharWidth);
+}
+
 TReportPages::TReportPages(TVarGrid& grid, QWidget* parent) : QStackedWidget(parent), grid_(grid) {
-    widthScale_ = std::max(1.0, fontMetrics().averageCharWidth() / kDesignCharWidth);
+    widthScale_ = ColumnWidthScale(*this);
     listPage_ = new QStackedWidget(this);
     reportTable_ = NewTable("grdReport");
     reportModel_ = new TReportGridModel(grid_, this);
@@ -96,18 +115,7 @@ TReportPages::TReportPages(TVarGrid& grid, QWidget* parent) : QStackedWidget(par
 QTableView* TReportPages::NewTable(const char* name) {
     auto* table = new QTableView(this);
     table->setObjectName(name);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setWordWrap(false);
-    table->setCornerButtonEnabled(false);
-    table->verticalHeader()->hide();
-    // Fixed row heights keep a view over millions of rows from measuring any of them.
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->horizontalHeader()->setSectionsClickable(true);
-    table->horizontalHeader()->setHighlightSections(false);
-    table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetUpGridView(*table);
     return table;
 }
 

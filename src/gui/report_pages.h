@@ -19,6 +19,11 @@ namespace vestrel::gui {
 class TReportGridModel;
 class TLogDataModel;
 
+// A list view of report rows: whole rows selected, fixed row heights, clickable titles.
+void SetUpGridView(QTableView& table);
+// How much wider than their stated widths report columns are drawn in the widget's font.
+double ColumnWidthScale(const QWidget& widget);
+
 class TReportPages : public QStackedWidget {
     Q_OBJECT
 

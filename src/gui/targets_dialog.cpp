@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/report_grid_model.h"
+#include "gui/report_pages.h"
 
 namespace vestrel::gui {
 
@@ -33,10 +34,10 @@ TfrmTargets::TfrmTargets(const TReachedTargets& targets, QWidget* parent) : QDia
     table_ = new QTableView(this);
     table_->setObjectName("grdTargets");
     table_->setModel(model);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setColumnWidth(0, 2 * grid_.GetColWidth(0));
+    SetUpGridView(*table_);
+    const double scale = ColumnWidthScale(*this);
+    for (int col = 0; col < grid_.ColCount(); ++col)
+        table_->setColumnWidth(col, static_cast<int>(grid_.GetColWidth(col) * scale));
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
     ok->setObjectName("btnOK");
@@ -44,7 +45,7 @@ TfrmTargets::TfrmTargets(const TReachedTargets& targets, QWidget* parent) : QDia
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
     layout->addWidget(buttons);
-    resize(420, 300);
+    resize(static_cast<int>((grid_.GetColWidth(0) + grid_.GetColWidth(1)) * scale) + 48, 280);
 }
 
 void ShowTargets(QWidget* parent, const TReachedTargets& targets) {
