@@ -1,7 +1,5 @@
 #include "gui/log_data_model.h"
 
-#include <QFont>
-
 #include "gui/qt_text.h"
 #include "gui/report_grid_model.h"
 
@@ -57,12 +55,8 @@ QVariant TLogDataModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             return (row + 1) % 2 == 1 ? OddRowColour() : EvenRowColour();
         case Qt::FontRole:
-            if (column == kAgentColumn && IsKnownBrowser(analyzer_->Hits[row].AgentKey)) {
-                QFont bold;
-                bold.setBold(true);
-                return bold;
-            }
-            return {};
+            return BoldFontIf(column == kAgentColumn &&
+                              IsKnownBrowser(analyzer_->Hits[row].AgentKey));
         default:
             return {};
     }

@@ -35,6 +35,13 @@ QColor EvenRowColour() {
     return {230, 251, 255};
 }
 
+QVariant BoldFontIf(bool bold) {
+    if (!bold) return {};
+    QFont font;
+    font.setBold(true);
+    return font;
+}
+
 TReportGridModel::TReportGridModel(TVarGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {}
 
@@ -77,12 +84,7 @@ QVariant TReportGridModel::data(const QModelIndex& index, int role) const {
         case Qt::BackgroundRole:
             return Background(col, row);
         case Qt::FontRole:
-            if (IsBoldRow(row)) {
-                QFont bold;
-                bold.setBold(true);
-                return bold;
-            }
-            return {};
+            return BoldFontIf(IsBoldRow(row));
         default:
             return {};
     }

@@ -13,6 +13,8 @@ namespace vestrel::gui {
 // The list view's colours of the painting rules.
 QColor OddRowColour();
 QColor EvenRowColour();
+// The font role of a cell: a bold font, or none for the view's own.
+QVariant BoldFontIf(bool bold);
 
 class TReportGridModel : public QAbstractTableModel {
     Q_OBJECT
