@@ -101,7 +101,8 @@ TExportChoice AcceptExportChoice(const TExportCheckList& list, const std::string
 class TExportDocument {
   public:
     virtual ~TExportDocument() = default;
-    virtual void Append(const TVarGrid& grid, const std::string& title) = 0;
+    // Returns the number of worksheets the table took.
+    virtual int Append(const TVarGrid& grid, const std::string& title) = 0;
     // Completes the document; the file is whole once this returns.
     virtual void Finish() = 0;
 };
@@ -114,10 +115,11 @@ class THtmlExportDocument : public TExportDocument {
     explicit THtmlExportDocument(const std::string& fileName)
         : fileName_(fileName), lines_{std::string(kHtmlFileStart)} {}
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
+    int Append(const TVarGrid& grid, const std::string& title) override {
         const std::vector<std::string> table = RenderHtmlTable(grid, title);
         lines_.insert(lines_.end(), table.begin(), table.end());
         lines_.insert(lines_.end(), {"<BR>", "<BR>"});
+        return 1;
     }
 
     void Finish() override {
@@ -142,9 +144,10 @@ class TRtfExportDocument : public TExportDocument {
         Write(RtfFileHeader());
     }
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
+    int Append(const TVarGrid& grid, const std::string& title) override {
         if (written_ >= kRtfPageBreakFrom) Write(kRtfPageBreak);
         Write(RenderRtfReport(grid, title));
+        return 1;
     }
 
     void Finish() override {
@@ -171,8 +174,8 @@ class TExcelExportDocument : public TExportDocument {
     TExcelExportDocument(const std::string& fileName, int reportCount)
         : workbook_(fileName, reportCount) {}
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
-        workbook_.WriteReport(grid, title);
+    int Append(const TVarGrid& grid, const std::string& title) override {
+        return workbook_.WriteReport(grid, title);
     }
     void Finish() override { workbook_.Finish(); }
 
@@ -215,6 +218,7 @@ TExportSession::~TExportSession() = default;
 
 void TExportSession::BeginExport(int target, const std::string& fileName, int reportCount) {
     CloseExport();
+    exported_.clear();
     document_ = OpenDocument(target, fileName, reportCount);
     outputTarget_ = target;
 }
@@ -226,7 +230,7 @@ void TExportSession::RenderReport(const TVarGrid& grid, const std::string& title
     }
     status_->SetStatusText("Writing " + title + "...");
     status_->ProcessPendingEvents();
-    document_->Append(grid, title);
+    exported_.push_back({title, document_->Append(grid, title)});
 }
 
 void TExportSession::EndExport() {

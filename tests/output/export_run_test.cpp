@@ -144,6 +144,9 @@ TEST_F(ExportRunTest, ExcelTargetWritesAWorkbookWhateverTheName) {
     Export({"actGeneral", "actPopularDay"}, otExcelFile, file);
     EXPECT_TRUE(Read(file).starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"));
     EXPECT_EQ(session_.OutputTarget(), otScreen);
+    ASSERT_EQ(session_.ExportedReports().size(), 2u);
+    EXPECT_EQ(session_.ExportedReports()[1].Title, "  Weekday");
+    EXPECT_EQ(session_.ExportedReports()[1].Sheets, 1);
 }
 
 TEST_F(ExportRunTest, UnwritableFileEndsTheRunWithItsName) {
