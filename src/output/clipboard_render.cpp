@@ -1,9 +1,11 @@
 #include "output/clipboard_render.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 
+#include "engine/text_encoding.h"
 #include "output/rtf_render.h"
 
 namespace vestrel {
@@ -75,11 +77,10 @@ std::string SylkNumber(double value, int decimals) {
     return std::string(buffer, result.ptr);
 }
 
-// A text in double quotes; ";" is doubled as the format requires and control characters,
-// which would end the record, become blanks.
+// A text in double quotes; ";" is doubled as the format requires and TAB becomes a blank.
 std::string SylkText(std::string_view text) {
     std::string quoted = "\"";
-    for (char ch : text) {
+    for (char ch : PrintableUtf8(text)) {
         if (ch == ';') quoted += ';';
         quoted += static_cast<unsigned char>(ch) < 0x20 ? ' ' : ch;
     }
@@ -143,11 +144,11 @@ void WriteSylkCell(const TVarGrid& grid, int col, int row, TSylkWriter& sylk) {
     }
 }
 
-// A cell text for the plain-text copy: TAB, CR and LF would split the cell or the row.
-std::string PlainCellText(std::string text) {
-    for (char& ch : text)
-        if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
-    return text;
+// A cell text for the plain-text copy, with TAB, which would split the cell, as a blank.
+std::string PlainCellText(std::string_view text) {
+    std::string printable = PrintableUtf8(text);
+    std::replace(printable.begin(), printable.end(), '\t', ' ');
+    return printable;
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ namespace {
 class THtmlExportDocument : public TExportDocument {
   public:
     explicit THtmlExportDocument(const std::string& fileName)
-        : fileName_(fileName), lines_{std::string(kHtmlFileStart)} {}
+        : fileName_(fileName), lines_{std::string(kHtmlFileHead), std::string(kHtmlFileStart)} {}
 
     int Append(const TVarGrid& grid, const std::string& title) override {
         const std::vector<std::string> table = RenderHtmlTable(grid, title);
