@@ -171,10 +171,10 @@ std::string ClipboardSylk(const TVarGrid& grid) {
 std::string ClipboardText(const TVarGrid& grid) {
     std::string text;
     for (int r = 0; r < grid.RowCount(); ++r) {
-        for (int c = 0; c < grid.ColCount(); ++c) {
-            const TCellType type = grid.GetCellType(c, r);
-            if (type == ctBlank || type == ctEmptyText) continue;
-            text += PlainCellText(grid.GetText(c, r)) + '\t';
+        const int count = TabbedCellCount(grid, r);
+        for (int c = 0; c < count; ++c) {
+            if (!IsEmptyField(grid, c, r)) text += PlainCellText(grid.GetText(c, r));
+            text += '\t';
         }
         text += "\r\n";
     }

@@ -72,7 +72,7 @@ TEST(ClipboardRenderTest, PlainTextEndsEveryCellWithTab) {
     grid.SetText(2, 2, "n");
     const std::string bad = "\xef\xbf\xbd";  // U+FFFD
     EXPECT_EQ(ClipboardText(grid),
-              "Page\tHits\tNote\t\r\n/a" + bad + bad + bad + " b\xc3\xa9\t3\t\r\nn\t\r\n");
+              "Page\tHits\tNote\t\r\n/a" + bad + bad + bad + " b\xc3\xa9\t3\t\r\n\t\tn\t\r\n");
 }
 
 TEST(ClipboardRenderTest, RtfCopyIsAnUntitledDocumentEighteenCentimetresWide) {

@@ -63,15 +63,25 @@ TVarGrid HostileGrid() {
 TEST_F(OfficeReadTest, RtfExportReadsBackAsItsTexts) {
     const TVarGrid grid = HostileGrid();
     TExportSession session;
-    session.BeginExport(otRtfFile, folder_ + "export.rtf", 2);
+    session.BeginExport(otRtfFile, folder_ + "export.rtf", 3);
     session.RenderReport(grid, "  {Pages}\\");
     session.RenderReport(grid, "  Second");
+    TVarGrid gaps;  // a page row under its referrers, its own referrer cell left empty
+    gaps.SetColCount(3);
+    gaps.SetRowCount(2);
+    DefineColumn(gaps, 0, "Page", ctText, 100);
+    DefineColumn(gaps, 1, "Referrer", ctText, 100);
+    DefineColumn(gaps, 2, "Hits", ctInteger, 50);
+    gaps.SetText(0, 1, "/a.html");
+    gaps.SetInt(2, 1, 4);
+    session.RenderReport(gaps, "  Gaps");
     session.EndExport();
     const std::string text = Convert("export.rtf", "txt:Text (encoded):UTF8", ".txt");
     EXPECT_NE(text.find("{Pages}\\ \n\nPage;name\tHits\n"), std::string::npos) << text;
     EXPECT_NE(text.find("{\\rtf1 }\\par} \"q\";x\t12\n"), std::string::npos) << text;
     EXPECT_NE(text.find("caf\xc3\xa9 \xe2\x82\xac \xce\xa9\t3\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Second"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page\tReferrer\tHits\n/a.html\t\t4\n"), std::string::npos) << text;
 }
 
 TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
