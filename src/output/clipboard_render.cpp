@@ -122,7 +122,8 @@ void WriteSylkCell(const TVarGrid& grid, int col, int row, TSylkWriter& sylk) {
             return;
         case ctPercent:
             sylk.Record("F;P" + std::to_string(kPercentPicture) + ";F%2G;X" + std::to_string(n));
-            sylk.Record("C;K" + SylkNumber(grid.GetFloat(col, row), 2));
+            // The whole fraction: two decimals of it would show 24.28 % as 24.00 %.
+            sylk.Record("C;K" + SylkNumber(grid.GetFloat(col, row), -1));
             return;
         case ctDate:
             // The day the grid shows; rounding would move afternoon values to the next day.

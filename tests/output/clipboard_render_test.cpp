@@ -51,7 +51,7 @@ TEST(ClipboardRenderTest, SylkPreambleThenOneRecordPerLine) {
         "F;SM7;Y3;X1\r\n"
         "C;X1;K\"a;;b c\xef\xbf\xbd\xc3\xa9\"\r\n"
         "C;X2;K12.00\r\n"
-        "F;P14;F%2G;X3\r\nC;K0.12\r\n"
+        "F;P14;F%2G;X3\r\nC;K0.12345\r\n"
         "F;P19;FG0G;Y3;X4\r\nC;K37012\r\n"
         "F;P27;FG0G;Y3;X5\r\nC;K37012.75\r\n"
         "F;P31;FG0G;Y3;X6\r\nC;K0.25\r\n"

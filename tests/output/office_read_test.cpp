@@ -90,7 +90,7 @@ TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
     DefineColumn(grid, 2, "Share", ctPercent, 50);
     DefineColumn(grid, 3, "Last", ctDateTime, 90);
     DefineColumn(grid, 4, "Time", ctTime, 60);
-    grid.SetFloat(2, 1, 0.5);
+    grid.SetFloat(2, 1, 0.2428);
     grid.SetDateTime(3, 1, 37012.75);
     grid.SetDateTime(4, 1, 1.5);
     for (int c = 2; c < 5; ++c) grid.SetCellType(c, 2, ctBlank);
@@ -99,7 +99,7 @@ TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
     const std::string csv = Convert("copy.slk", "csv:Text - txt - csv (StarCalc):44,34,76", ".csv");
     EXPECT_EQ(csv,
               "Page;name,Hits,Share,Last,Time\n"
-              "\"{\\rtf1 }\\par} \"\"q\"\";x\",12,50.00%,01/05/01 18:00,36:00:00\n"
+              "\"{\\rtf1 }\\par} \"\"q\"\";x\",12,24.28%,01/05/01 18:00,36:00:00\n"
               "caf\xc3\xa9 \xe2\x82\xac \xce\xa9,3,,,\n");
 }
 
