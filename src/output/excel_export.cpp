@@ -1,6 +1,7 @@
 #include "output/excel_export.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vestrel {
 
@@ -67,6 +68,13 @@ void WriteCutText(TXLSWrite& writer, int col, int row, std::string_view text, in
     writer.WriteCp1252Text(col, row, buffer, format);
 }
 
+// A day count rounded to the whole second: a time computed as a fraction of a day falls just
+// short of it, and a spreadsheet's format would cut it to the second before.
+double WholeSeconds(double days) {
+    constexpr double kSecondsPerDay = 86400;
+    return std::round(days * kSecondsPerDay) / kSecondsPerDay;
+}
+
 void WriteGridCell(TXLSWrite& writer, const TVarGrid& grid, int col, int row, int sheetRow,
                    int numberFormat, std::string& buffer) {
     switch (grid.GetCellType(col, row)) {
@@ -81,10 +89,11 @@ void WriteGridCell(TXLSWrite& writer, const TVarGrid& grid, int col, int row, in
             writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kDateFormat);
             break;
         case ctTime:
-            writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kTimeFormat);
+            writer.WriteNumber(col, sheetRow, WholeSeconds(grid.GetDate(col, row)), kTimeFormat);
             break;
         case ctDateTime:
-            writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kDateTimeFormat);
+            writer.WriteNumber(col, sheetRow, WholeSeconds(grid.GetDate(col, row)),
+                               kDateTimeFormat);
             break;
         case ctText:
             WriteCutText(writer, col, sheetRow, grid.GetText(col, row), TXLSWrite::kDefaultFormat,

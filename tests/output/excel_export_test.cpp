@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -234,6 +235,26 @@ TEST_F(ExcelExportTest, AReportLongerThanASheetGoesOnOnFurtherSheets) {
     EXPECT_EQ(expected, 40001);
     EXPECT_EQ(book["sheets"][1]["nrows"], 16384);
     EXPECT_EQ(book["sheets"][3]["nrows"], 2 + 40000 - 2 * kSheetDataRows);
+}
+
+TEST_F(ExcelExportTest, TimesAreWrittenToTheWholeSecond) {
+    REQUIRE_XLRD();
+    TVarGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(3);
+    DefineColumn(grid, 0, "Time", ctTime, 50);
+    DefineColumn(grid, 1, "Last", ctDateTime, 50);
+    constexpr double kSecond = 1.0 / 86400;
+    grid.SetDateTime(0, 1, 0.5 - kSecond / 1000);           // a hair before 12:00:00
+    grid.SetDateTime(1, 1, 45000 + 3601 * kSecond - 1e-9);  // a hair before 01:00:01
+    grid.SetDateTime(0, 2, 2.25 + kSecond / 3);             // 54:00:00 and a third
+    TExcelExport exporter(book_, 1);
+    exporter.WriteReport(grid, "  Times");
+    exporter.Finish();
+    const json sheet = ReadWithXlrd(book_)["sheets"][0];
+    EXPECT_EQ(Cell(sheet, 2, 0)["value"], 0.5);
+    EXPECT_EQ(Cell(sheet, 2, 1)["value"], std::round((45000 + 3601 * kSecond) * 86400) / 86400);
+    EXPECT_EQ(Cell(sheet, 3, 0)["value"], 2.25);
 }
 
 TEST_F(ExcelExportTest, FailuresLeaveAReadableWorkbook) {
