@@ -162,6 +162,23 @@ TEST_F(ExportRunTest, HtmlExportIsUtf8WhateverTheLogBytes) {
         EXPECT_NE(texts.find(page), std::string::npos) << page << " in " << texts;
 }
 
+TEST_F(ExportRunTest, HtmlExportWritesEachTableAsItComes) {
+    const std::string file = folder_ + "out.htm";
+    TVarGrid grid;
+    grid.SetColCount(1);
+    DefineColumn(grid, 0, "Page", ctText, 50);
+    session_.BeginExport(otHtmlFile, file, 2);
+    session_.RenderReport(grid, "  First");
+    EXPECT_TRUE(
+        Read(file).ends_with("<CENTER><B>  First </FONT><br><FONT SIZE=-2></FONT></B>"
+                             "</CENTER>\r\n</TD></TR>\r\n<TR   BGCOLOR=\"AFAFAF\">\r\n"
+                             "<TD  ALIGN =\"LEFT\" ><FONT SIZE=2 FACE=\"Arial\" "
+                             "COLOR=\"000000\"><B>Page</B></FONT></TD>\r\n</TR>\r\n"
+                             "</TABLE>\r\n</CENTER>\r\n<BR>\r\n<BR>\r\n"));
+    session_.EndExport();
+    EXPECT_TRUE(Read(file).ends_with("</HTML></BODY>\r\n"));
+}
+
 TEST_F(ExportRunTest, RtfExportBreaksPagesBetweenReportsOnly) {
     const std::string file = folder_ + "out.doc";
     Export({"actGeneral", "actPopularDay", "actPopularHour"}, otRtfFile, file);
