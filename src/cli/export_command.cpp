@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/errors.h"
+#include "engine/text_util.h"
 #include "output/export_run.h"
 #include "reports/catalogue.h"
 
@@ -41,6 +42,14 @@ class TStatusOnStderr : public TExportStatus {
     }
 };
 
+// A statistic continued on further worksheets is said on stderr, beside the status lines.
+void ReportSheetCounts(const TExportSession& session) {
+    for (const TExportedReport& report : session.ExportedReports())
+        if (report.Sheets > 1)
+            std::fprintf(stderr, "%s took %d worksheets\n", std::string(Trim(report.Title)).c_str(),
+                         report.Sheets);
+}
+
 }  // namespace
 
 void AddExportOptions(CLI::App& command, TExportOptions& options) {
@@ -61,6 +70,7 @@ int RunExportCommand(const TExportOptions& options) {
     TExportSession session(&status);
     session.RunExport(actions, TargetOf(options.Type), options.Out, loaded.Loaded(),
                       ReportSettingsOf(options.Settings, loaded));
+    ReportSheetCounts(session);
     if (loaded.Error.empty()) return 0;
     std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
     return 1;

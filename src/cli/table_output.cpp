@@ -6,6 +6,7 @@
 #include "cli/load_commands.h"
 #include "engine/date_time.h"
 #include "engine/log_analyzer.h"
+#include "engine/text_encoding.h"
 #include "reports/log_data_reports.h"
 
 namespace vestrel::cli {
@@ -59,7 +60,7 @@ std::string RawText(const TTableView& table, int col, int row) {
         case ctTime:
             return DurationValue(table.Number(col, row));
         case ctText:
-            return table.Text(col, row);
+            return PrintableUtf8(table.Text(col, row));
         default:
             return {};
     }
@@ -108,8 +109,9 @@ void WriteTsv(const TTableView& table, bool values, std::FILE* out) {
         for (int col = 0; col < table.ColCount(); ++col) {
             if (col > 0) line += '\t';
             const bool raw = values && row > 0;
-            AppendEscaped(line, raw ? RawText(table, col, row)
-                                    : (row == 0 ? table.Title(col) : table.Text(col, row)));
+            AppendEscaped(line,
+                          raw ? RawText(table, col, row)
+                              : PrintableUtf8(row == 0 ? table.Title(col) : table.Text(col, row)));
         }
         if (values) line += row == 0 ? "\tgroup" : (table.IsGroupRow(row) ? "\t1" : "\t0");
         line += '\n';
@@ -118,9 +120,10 @@ void WriteTsv(const TTableView& table, bool values, std::FILE* out) {
 }
 
 void WriteJson(const TTableView& table, const std::string& title, std::FILE* out) {
-    json document = {{"title", title}, {"columns", json::array()}, {"rows", json::array()}};
+    json document = {
+        {"title", PrintableUtf8(title)}, {"columns", json::array()}, {"rows", json::array()}};
     for (int col = 0; col < table.ColCount(); ++col)
-        document["columns"].push_back({{"title", table.Title(col)},
+        document["columns"].push_back({{"title", PrintableUtf8(table.Title(col))},
                                        {"type", TypeName(table.ColType(col))},
                                        {"decimals", table.ColDecimals(col)}});
     for (int row = 1; row < table.RowCount(); ++row) {

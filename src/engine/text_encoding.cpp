@@ -81,4 +81,18 @@ std::string DisplayUtf8(std::string_view text) {
     return out;
 }
 
+std::string PrintableUtf8(std::string_view text) {
+    const std::string utf8 = DisplayUtf8(text);
+    std::string out;
+    out.reserve(utf8.size());
+    for (char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+            AppendUtf8(out, 0xFFFD);
+        else
+            out += ch;
+    }
+    return out;
+}
+
 }  // namespace vestrel

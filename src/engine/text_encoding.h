@@ -25,5 +25,8 @@ char32_t Cp1252Character(unsigned char byte);
 void AppendUtf8(std::string& out, char32_t ch);
 // The text as valid UTF-8 by the rule above.
 std::string DisplayUtf8(std::string_view text);
+// DisplayUtf8 with the control characters (below 0x20 but TAB, and DEL) as U+FFFD: log text as
+// the exports, the clipboard and the command line write it.
+std::string PrintableUtf8(std::string_view text);
 
 }  // namespace vestrel

@@ -1,9 +1,11 @@
 #include "output/clipboard_render.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 
+#include "engine/text_encoding.h"
 #include "output/rtf_render.h"
 
 namespace vestrel {
@@ -75,11 +77,10 @@ std::string SylkNumber(double value, int decimals) {
     return std::string(buffer, result.ptr);
 }
 
-// A text in double quotes; ";" is doubled as the format requires and control characters,
-// which would end the record, become blanks.
+// A text in double quotes; ";" is doubled as the format requires and TAB becomes a blank.
 std::string SylkText(std::string_view text) {
     std::string quoted = "\"";
-    for (char ch : text) {
+    for (char ch : PrintableUtf8(text)) {
         if (ch == ';') quoted += ';';
         quoted += static_cast<unsigned char>(ch) < 0x20 ? ' ' : ch;
     }
@@ -121,7 +122,8 @@ void WriteSylkCell(const TVarGrid& grid, int col, int row, TSylkWriter& sylk) {
             return;
         case ctPercent:
             sylk.Record("F;P" + std::to_string(kPercentPicture) + ";F%2G;X" + std::to_string(n));
-            sylk.Record("C;K" + SylkNumber(grid.GetFloat(col, row), 2));
+            // The whole fraction: two decimals of it would show 24.28 % as 24.00 %.
+            sylk.Record("C;K" + SylkNumber(grid.GetFloat(col, row), -1));
             return;
         case ctDate:
             // The day the grid shows; rounding would move afternoon values to the next day.
@@ -143,11 +145,11 @@ void WriteSylkCell(const TVarGrid& grid, int col, int row, TSylkWriter& sylk) {
     }
 }
 
-// A cell text for the plain-text copy: TAB, CR and LF would split the cell or the row.
-std::string PlainCellText(std::string text) {
-    for (char& ch : text)
-        if (static_cast<unsigned char>(ch) < 0x20) ch = ' ';
-    return text;
+// A cell text for the plain-text copy, with TAB, which would split the cell, as a blank.
+std::string PlainCellText(std::string_view text) {
+    std::string printable = PrintableUtf8(text);
+    std::replace(printable.begin(), printable.end(), '\t', ' ');
+    return printable;
 }
 
 }  // namespace
@@ -170,10 +172,10 @@ std::string ClipboardSylk(const TVarGrid& grid) {
 std::string ClipboardText(const TVarGrid& grid) {
     std::string text;
     for (int r = 0; r < grid.RowCount(); ++r) {
-        for (int c = 0; c < grid.ColCount(); ++c) {
-            const TCellType type = grid.GetCellType(c, r);
-            if (type == ctBlank || type == ctEmptyText) continue;
-            text += PlainCellText(grid.GetText(c, r)) + '\t';
+        const int count = TabbedCellCount(grid, r);
+        for (int c = 0; c < count; ++c) {
+            if (!IsEmptyField(grid, c, r)) text += PlainCellText(grid.GetText(c, r));
+            text += '\t';
         }
         text += "\r\n";
     }

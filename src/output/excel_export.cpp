@@ -1,6 +1,7 @@
 #include "output/excel_export.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vestrel {
 
@@ -67,9 +68,15 @@ void WriteCutText(TXLSWrite& writer, int col, int row, std::string_view text, in
     writer.WriteCp1252Text(col, row, buffer, format);
 }
 
-void WriteGridCell(TXLSWrite& writer, const TVarGrid& grid, int col, int row, int numberFormat,
-                   std::string& buffer) {
-    const int sheetRow = row + 1;
+// A day count rounded to the whole second: a time computed as a fraction of a day falls just
+// short of it, and a spreadsheet's format would cut it to the second before.
+double WholeSeconds(double days) {
+    constexpr double kSecondsPerDay = 86400;
+    return std::round(days * kSecondsPerDay) / kSecondsPerDay;
+}
+
+void WriteGridCell(TXLSWrite& writer, const TVarGrid& grid, int col, int row, int sheetRow,
+                   int numberFormat, std::string& buffer) {
     switch (grid.GetCellType(col, row)) {
         case ctInteger:
         case ctFloat:
@@ -82,10 +89,11 @@ void WriteGridCell(TXLSWrite& writer, const TVarGrid& grid, int col, int row, in
             writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kDateFormat);
             break;
         case ctTime:
-            writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kTimeFormat);
+            writer.WriteNumber(col, sheetRow, WholeSeconds(grid.GetDate(col, row)), kTimeFormat);
             break;
         case ctDateTime:
-            writer.WriteNumber(col, sheetRow, grid.GetDate(col, row), kDateTimeFormat);
+            writer.WriteNumber(col, sheetRow, WholeSeconds(grid.GetDate(col, row)),
+                               kDateTimeFormat);
             break;
         case ctText:
             WriteCutText(writer, col, sheetRow, grid.GetText(col, row), TXLSWrite::kDefaultFormat,
@@ -120,34 +128,73 @@ void SetUpExcelExport(TXLSWrite& writer, int sheetCount) {
                       Format(tfUser, date + " " + time)};
 }
 
-void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title) {
+int ExcelSheetsFor(int rowCount) {
+    const int dataRows = std::max(rowCount - 1, 0);
+    return std::max(1, (dataRows + kSheetDataRows - 1) / kSheetDataRows);
+}
+
+void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title, int part) {
     std::string buffer;
-    WriteCutText(writer, 0, 0, title, kTitleFormat, buffer);
-    // Grid row r goes to sheet row r + 1.
-    const int rowCount = std::min(grid.RowCount(), TXLSWrite::kMaxRow);
+    const std::string partTitle = part == 0 ? title : title + " (" + std::to_string(part + 1) + ")";
+    WriteCutText(writer, 0, 0, partTitle, kTitleFormat, buffer);
+    // The heading row goes to sheet row 1, the part's data rows from sheet row 2 on.
+    const int firstRow = 1 + part * kSheetDataRows;
+    const int endRow = std::min(grid.RowCount(), firstRow + kSheetDataRows);
     const int colCount = std::min(grid.ColCount(), TXLSWrite::kMaxCol + 1);
     for (int col = 0; col < colCount; ++col) {
         const int numberFormat = NumberFormat(grid.GetColDecimals(col));
-        for (int row = 0; row < rowCount; ++row)
-            WriteGridCell(writer, grid, col, row, numberFormat, buffer);
+        if (grid.RowCount() > 0) WriteGridCell(writer, grid, col, 0, 1, numberFormat, buffer);
+        for (int row = firstRow; row < endRow; ++row)
+            WriteGridCell(writer, grid, col, row, row - firstRow + 2, numberFormat, buffer);
     }
 }
 
 TExcelExport::TExcelExport(const std::string& fileName, int reportCount)
-    : sheetCount_(std::max(reportCount, 1)) {
-    SetUpExcelExport(writer_, sheetCount_);
+    : reportCount_(std::max(reportCount, 1)) {
+    SetUpExcelExport(writer_, 1);
     writer_.FileName = fileName;
     writer_.OpenFile();
 }
 
-void TExcelExport::WriteReport(const TVarGrid& grid, const std::string& title) {
-    if (reportsWritten_ >= sheetCount_) throw EXLSError("More reports than worksheets");
-    WriteExcelSheet(writer_, grid, title);
-    if (++reportsWritten_ < sheetCount_) writer_.NextSheet();
+TExcelExport::~TExcelExport() {
+    try {
+        AddUnreachedSheets();
+        writer_.CloseFile();
+    } catch (const std::exception&) {
+        // A destructor cannot report; the file stays as far as it was written.
+    }
+}
+
+int TExcelExport::WriteReport(const TVarGrid& grid, const std::string& title) {
+    if (reportsStarted_ >= reportCount_) throw EXLSError("More reports than worksheets");
+    ++reportsStarted_;
+    const int sheets = ExcelSheetsFor(grid.RowCount());
+    for (int part = 0; part < sheets; ++part) {
+        StartSheet();
+        WriteExcelSheet(writer_, grid, title, part);
+    }
+    return sheets;
 }
 
 void TExcelExport::Finish() {
+    AddUnreachedSheets();
     writer_.CloseFile();
+}
+
+void TExcelExport::AddSheet() {
+    writer_.AddSheet("Sheet" + std::to_string(++sheetCount_));
+}
+
+// The first sheet is started with the file; every later one is added as it is reached.
+void TExcelExport::StartSheet() {
+    if (sheetsUsed_++ == 0) return;
+    AddSheet();
+    writer_.NextSheet();
+}
+
+void TExcelExport::AddUnreachedSheets() {
+    if (!writer_.FileIsOpen()) return;
+    for (int report = std::max(reportsStarted_, 1); report < reportCount_; ++report) AddSheet();
 }
 
 }  // namespace vestrel

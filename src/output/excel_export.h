@@ -13,25 +13,45 @@ namespace vestrel {
 // "Sheet<sheetCount>" and the export's cell formats.
 void SetUpExcelExport(TXLSWrite& writer, int sheetCount);
 
-// Writes `grid` under `title` into the current sheet of a writer set up by SetUpExcelExport.
-// Rows beyond the last row of a worksheet are left out.
-void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title);
+// The data rows one worksheet holds below the title and the heading row.
+inline constexpr int kSheetDataRows = TXLSWrite::kMaxRow - 1;
+
+// The number of worksheets a grid of `rowCount` rows (headings included) takes.
+int ExcelSheetsFor(int rowCount);
+
+// Writes part `part` (from 0) of `grid` into the current sheet of a writer set up by
+// SetUpExcelExport: the title, " (2)", " (3)" ... added after the first part, the heading row
+// and the part's data rows.
+void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title,
+                     int part = 0);
 
 // One Excel export run: the workbook is created at construction, each report fills the next
-// sheet, and Finish writes the file. Sheets no report reached stay empty.
+// sheet, continued on further sheets when it has more rows than one holds, and Finish writes
+// the file. Sheets no report reached stay empty.
 class TExcelExport {
   public:
     // Raises EVestrelError naming the file when it cannot be created.
     TExcelExport(const std::string& fileName, int reportCount);
-    // Writes the grid into the current sheet, then moves to the next sheet.
-    void WriteReport(const TVarGrid& grid, const std::string& title);
+    // Closes the file as far as it was written, with a sheet for every report not reached.
+    ~TExcelExport();
+    TExcelExport(const TExcelExport&) = delete;
+    TExcelExport& operator=(const TExcelExport&) = delete;
+
+    // Writes the grid into the next sheets and returns how many it took.
+    int WriteReport(const TVarGrid& grid, const std::string& title);
     // Writes the file.
     void Finish();
 
   private:
+    void AddSheet();
+    void StartSheet();
+    void AddUnreachedSheets();
+
     TXLSWrite writer_;
-    int sheetCount_;
-    int reportsWritten_ = 0;
+    int reportCount_;
+    int reportsStarted_ = 0;
+    int sheetCount_ = 1;  // sheets of the workbook so far; OpenFile starts the first
+    int sheetsUsed_ = 0;
 };
 
 }  // namespace vestrel

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "engine/errors.h"
@@ -101,68 +102,90 @@ TExportChoice AcceptExportChoice(const TExportCheckList& list, const std::string
 class TExportDocument {
   public:
     virtual ~TExportDocument() = default;
-    virtual void Append(const TVarGrid& grid, const std::string& title) = 0;
+    // Returns the number of worksheets the table took.
+    virtual int Append(const TVarGrid& grid, const std::string& title) = 0;
     // Completes the document; the file is whole once this returns.
     virtual void Finish() = 0;
 };
 
 namespace {
 
-// Collects the page in memory; the file is written whole at the end.
-class THtmlExportDocument : public TExportDocument {
-  public:
-    explicit THtmlExportDocument(const std::string& fileName)
-        : fileName_(fileName), lines_{std::string(kHtmlFileStart)} {}
+// A document written to its file as it grows, each report as it is appended.
+class TStreamedDocument : public TExportDocument {
+  protected:
+    explicit TStreamedDocument(const std::string& fileName)
+        : fileName_(fileName), file_(fileName, std::ios::binary | std::ios::trunc) {}
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
-        const std::vector<std::string> table = RenderHtmlTable(grid, title);
-        lines_.insert(lines_.end(), table.begin(), table.end());
-        lines_.insert(lines_.end(), {"<BR>", "<BR>"});
+    void Write(std::string_view text) {
+        file_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        file_.flush();
+        if (!file_) throw CannotCreate(fileName_);
+        written_ += text.size();
     }
-
-    void Finish() override {
-        const std::vector<std::string> end = HtmlFileEnd();
-        lines_.insert(lines_.end(), end.begin(), end.end());
-        std::ofstream file(fileName_, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines_) file << line << "\r\n";
-        file.close();
-        if (!file) throw CannotCreate(fileName_);
+    void Close() {
+        file_.close();
+        if (!file_) throw CannotCreate(fileName_);
     }
+    std::uintmax_t Written() const { return written_; }
+    const std::string& FileName() const { return fileName_; }
 
   private:
     std::string fileName_;
-    std::vector<std::string> lines_;
+    std::ofstream file_;
+    std::uintmax_t written_ = 0;
 };
 
-// Grows on disk report by report.
-class TRtfExportDocument : public TExportDocument {
+// An HTML export that does not finish removes its file rather than leave a page cut short
+// (never a device such as /dev/full).
+class THtmlExportDocument : public TStreamedDocument {
   public:
-    explicit TRtfExportDocument(const std::string& fileName)
-        : fileName_(fileName), file_(fileName, std::ios::binary | std::ios::trunc) {
+    explicit THtmlExportDocument(const std::string& fileName) : TStreamedDocument(fileName) {
+        WriteLines({std::string(kHtmlFileHead), std::string(kHtmlFileStart)});
+    }
+    ~THtmlExportDocument() override {
+        std::error_code ignored;
+        if (!finished_ && std::filesystem::is_regular_file(FileName(), ignored))
+            std::filesystem::remove(FileName(), ignored);
+    }
+
+    int Append(const TVarGrid& grid, const std::string& title) override {
+        WriteLines(RenderHtmlTable(grid, title));
+        WriteLines({"<BR>", "<BR>"});
+        return 1;
+    }
+
+    void Finish() override {
+        WriteLines(HtmlFileEnd());
+        Close();
+        finished_ = true;
+    }
+
+  private:
+    void WriteLines(const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\r\n";
+        Write(text);
+    }
+
+    bool finished_ = false;
+};
+
+class TRtfExportDocument : public TStreamedDocument {
+  public:
+    explicit TRtfExportDocument(const std::string& fileName) : TStreamedDocument(fileName) {
         Write(RtfFileHeader());
     }
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
-        if (written_ >= kRtfPageBreakFrom) Write(kRtfPageBreak);
+    int Append(const TVarGrid& grid, const std::string& title) override {
+        if (Written() >= kRtfPageBreakFrom) Write(kRtfPageBreak);
         Write(RenderRtfReport(grid, title));
+        return 1;
     }
 
     void Finish() override {
         Write(kRtfFileTail);
-        file_.close();
-        if (!file_) throw CannotCreate(fileName_);
+        Close();
     }
-
-  private:
-    void Write(std::string_view text) {
-        file_.write(text.data(), static_cast<std::streamsize>(text.size()));
-        if (!file_) throw CannotCreate(fileName_);
-        written_ += text.size();
-    }
-
-    std::string fileName_;
-    std::ofstream file_;
-    std::uintmax_t written_ = 0;
 };
 
 // One worksheet per report.
@@ -171,8 +194,8 @@ class TExcelExportDocument : public TExportDocument {
     TExcelExportDocument(const std::string& fileName, int reportCount)
         : workbook_(fileName, reportCount) {}
 
-    void Append(const TVarGrid& grid, const std::string& title) override {
-        workbook_.WriteReport(grid, title);
+    int Append(const TVarGrid& grid, const std::string& title) override {
+        return workbook_.WriteReport(grid, title);
     }
     void Finish() override { workbook_.Finish(); }
 
@@ -215,6 +238,7 @@ TExportSession::~TExportSession() = default;
 
 void TExportSession::BeginExport(int target, const std::string& fileName, int reportCount) {
     CloseExport();
+    exported_.clear();
     document_ = OpenDocument(target, fileName, reportCount);
     outputTarget_ = target;
 }
@@ -226,7 +250,7 @@ void TExportSession::RenderReport(const TVarGrid& grid, const std::string& title
     }
     status_->SetStatusText("Writing " + title + "...");
     status_->ProcessPendingEvents();
-    document_->Append(grid, title);
+    exported_.push_back({title, document_->Append(grid, title)});
 }
 
 void TExportSession::EndExport() {

@@ -94,6 +94,13 @@ class THtmlView {
 // An open export file; see export_run.cpp.
 class TExportDocument;
 
+// A statistic appended to the export document, and the worksheets it took (1 outside
+// workbooks).
+struct TExportedReport {
+    std::string Title;
+    int Sheets = 1;
+};
+
 // The main window's part in rendering and exporting: the output target and the export document.
 class TExportSession {
   public:
@@ -105,6 +112,8 @@ class TExportSession {
     TExportSession& operator=(const TExportSession&) = delete;
 
     int OutputTarget() const { return outputTarget_; }
+    // The statistics of the last export, in order; BeginExport starts the list afresh.
+    const std::vector<TExportedReport>& ExportedReports() const { return exported_; }
 
     // Opens the export document for `target` (1 to 3), discarding a leftover one, and points
     // the output at it. A file that cannot be created raises "Cannot create file " + name.
@@ -133,6 +142,7 @@ class TExportSession {
     const TLocaleInfo* locale_;
     int outputTarget_ = otScreen;
     std::unique_ptr<TExportDocument> document_;
+    std::vector<TExportedReport> exported_;
 };
 
 // Whether the action computes a table that RenderReport shows (the log-data views and the day

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/text_encoding.h"
 #include "engine/text_util.h"
 #include "output/credit.h"
 
@@ -11,6 +12,11 @@ namespace {
 
 constexpr std::string_view kPageEnd = "</HTML></BODY>";
 constexpr std::string_view kCellFont = "<FONT SIZE=2 FACE=\"Arial\" COLOR=\"000000\">";
+
+// Log text as escaped UTF-8.
+std::string HtmlText(std::string_view text) {
+    return HtmlEscape(PrintableUtf8(text));
+}
 
 // One cell line around markup that is already escaped.
 std::string CellLine(const TVarGrid& grid, int col, const std::string& html, bool bold) {
@@ -25,12 +31,12 @@ void AddTitleRows(const TVarGrid& grid, const std::string& title, std::vector<st
     lines.push_back("<TR BGCOLOR=\"FFDD00\">");
     lines.push_back("<TD COLSPAN=" + std::to_string(grid.ColCount()) +
                     " ROWSPAN=1 NOWRAP><FONT SIZE=+1 FACE=\"Arial\" COLOR=\"000000\">");
-    lines.push_back("<CENTER><B>" + HtmlEscape(title) +
+    lines.push_back("<CENTER><B>" + HtmlText(title) +
                     " </FONT><br><FONT SIZE=-2></FONT></B></CENTER>");
     lines.push_back("</TD></TR>");
     lines.push_back("<TR   BGCOLOR=\"AFAFAF\">");
     for (int c = 0; c < grid.ColCount(); ++c)
-        lines.push_back(CellLine(grid, c, HtmlEscape(grid.GetText(c, 0)), true));
+        lines.push_back(CellLine(grid, c, HtmlText(grid.GetText(c, 0)), true));
     lines.push_back("</TR>");
 }
 
@@ -40,7 +46,7 @@ void AddDataRow(const TVarGrid& grid, int row, std::vector<std::string>& lines) 
     for (int c = 0; c < grid.ColCount(); ++c) {
         const std::string text = grid.GetText(c, row);
         const std::string_view shown = Trim(text);
-        lines.push_back(CellLine(grid, c, shown.empty() ? "&nbsp;" : HtmlEscape(shown), groupRow));
+        lines.push_back(CellLine(grid, c, shown.empty() ? "&nbsp;" : HtmlText(shown), groupRow));
     }
     lines.push_back("</TR>");
 }

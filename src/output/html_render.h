@@ -13,7 +13,8 @@ namespace vestrel {
 // The text with &, <, >, " and ' written as character references.
 std::string HtmlEscape(std::string_view text);
 
-// The lines of the table of the grid under the title; every inserted text is escaped. A
+// The lines of the table of the grid under the title; every inserted text is escaped UTF-8
+// (PrintableUtf8). A
 // `maxDataRows` of 0 or more renders only that many data rows.
 std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title,
                                          int maxDataRows = -1);
@@ -24,8 +25,10 @@ std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string
 std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title,
                                       int maxDataRows = -1);
 
-// The first line of an exported HTML file, and the lines that close it after the last table.
+// The first line of the view page.
 inline constexpr std::string_view kHtmlFileStart = "<BODY><HTML>";
+// The first lines of an exported HTML file, and the lines that close it after the last table.
+inline constexpr std::string_view kHtmlFileHead = "<HEAD><meta charset=\"utf-8\"></HEAD>";
 std::vector<std::string> HtmlFileEnd();
 
 // The link to the program's home page every exported HTML file ends with.

@@ -116,15 +116,25 @@ std::string RtfHeadingLine(const TVarGrid& grid) {
     return "\\b " + WithoutLastTab(cells) + "\\par " + std::string(kTableFont);
 }
 
+bool IsEmptyField(const TVarGrid& grid, int col, int row) {
+    const TCellType type = grid.GetCellType(col, row);
+    return type == ctBlank || type == ctEmptyText;
+}
+
+int TabbedCellCount(const TVarGrid& grid, int row) {
+    int count = grid.ColCount();
+    while (count > 0 && IsEmptyField(grid, count - 1, row)) --count;
+    return count;
+}
+
 std::string RtfDataLine(const TVarGrid& grid, int row) {
+    const int count = TabbedCellCount(grid, row);
+    if (count == 0) return "\r\n";
     std::string cells;
-    for (int c = 0; c < grid.ColCount(); ++c) {
-        const TCellType type = grid.GetCellType(c, row);
-        if (type == ctBlank || type == ctEmptyText) continue;
-        cells += RtfEscape(grid.GetText(c, row)) + std::string(kTab);
+    for (int c = 0; c < count; ++c) {
+        if (c > 0) cells += kTab;
+        if (!IsEmptyField(grid, c, row)) cells += RtfEscape(grid.GetText(c, row));
     }
-    if (cells.empty()) return "\r\n";
-    cells = WithoutLastTab(cells);
     if (grid.IsGroupRow(row))
         return "\\b \\i " + cells + "\\par " + std::string(kTableFont) + "\r\n";
     return cells + "\\par \r\n";

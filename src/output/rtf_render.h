@@ -19,8 +19,13 @@ std::string RtfEscape(std::string_view text);
 std::string RtfTabStops(const TVarGrid& grid, double widthCm);
 // The column headings in bold, one tab apart.
 std::string RtfHeadingLine(const TVarGrid& grid);
-// The cells of data row `row`, one tab apart; blank and empty text cells take no tab.
+// The cells of data row `row`, one tab apart; a blank or empty text cell is an empty field.
 std::string RtfDataLine(const TVarGrid& grid, int row);
+// The number of cells of a row that a tab-separated line writes: up to the last one that is
+// neither blank nor an empty text.
+int TabbedCellCount(const TVarGrid& grid, int row);
+// Whether a cell is written as an empty field.
+bool IsEmptyField(const TVarGrid& grid, int col, int row);
 // Tab stops, heading line and every data line.
 std::string RtfTable(const TVarGrid& grid, double widthCm);
 // The block of one report in an RTF export: the title in bold 16 point, then the table.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "engine/text_encoding.h"
@@ -336,11 +337,11 @@ void TXLSWrite::WriteStylesAndPalette() {
     EndRecord();
 }
 
-// The offset of each sheet's BOF is filled in when the sheet is started.
+// The offset of each sheet's BOF is filled in once the size of the global part is known.
 void TXLSWrite::WriteBoundSheets() {
     for (const std::string& name : sheetNames_) {
         StartRecord(0x0085);
-        boundSheetOffsets_.push_back(Position());
+        boundSheetOffsets_.push_back(buffer_.size());
         Put32(0);
         Put16(0);  // a visible worksheet
         PutShortText(name);
@@ -437,20 +438,35 @@ void TXLSWrite::CheckCanOpen() const {
     if (version_ != "xls50") throw EXLSError("Only xls50 workbooks can be written");
 }
 
+std::string TXLSWrite::SheetName(const std::string& name) const {
+    if (name.empty()) throw EXLSError("Sheet Name is missing");
+    std::string converted;
+    AppendCp1252(converted, name);
+    if (converted.size() > kMaxSheetName)
+        throw EXLSError("Sheet name longer than 31 characters: " + name);
+    return converted;
+}
+
 void TXLSWrite::OpenFile() {
     CheckCanOpen();
     Reset();
-    for (const std::string& name : Sheets) {
-        sheetNames_.emplace_back();
-        AppendCp1252(sheetNames_.back(), name);
-        if (sheetNames_.back().size() > kMaxSheetName)
-            throw EXLSError("Sheet name longer than 31 characters: " + name);
-    }
+    for (const std::string& name : Sheets) sheetNames_.push_back(SheetName(name));
     formatCount_ = static_cast<int>(Formats.size());
     distinctFonts_ = DistinctFonts(Formats);
+    // A dry run, so that a text the global part cannot hold fails before the file is created.
     WriteGlobals();
+    buffer_.clear();
+    boundSheetOffsets_.clear();
     CreateFile();
     NextSheet();
+}
+
+void TXLSWrite::AddSheet(const std::string& name) {
+    if (!FileIsOpen()) {
+        Sheets.push_back(name);
+        return;
+    }
+    sheetNames_.push_back(SheetName(name));
 }
 
 void TXLSWrite::CreateFile() {
@@ -466,15 +482,19 @@ void TXLSWrite::CreateFile() {
     g_object_unref(file);
     stream_ = gsf_outfile_new_child(container_, "Book", FALSE);
     openFileName_ = FileName;
+    sheetPart_.reset(std::tmpfile());
+    if (!sheetPart_) FailWriting(std::strerror(errno));
 }
 
 void TXLSWrite::NextSheet() {
     if (!FileIsOpen()) throw EXLSError("Call to NextSheet without OpenFile");
     if (sheetsStarted_ >= static_cast<int>(sheetNames_.size()))
         throw EXLSError("Sheet index out of range");
-    if (sheetsStarted_ > 0) WriteSheetEnd();
-    Record(0x000A, {});  // EOF
-    PatchStream(boundSheetOffsets_[sheetsStarted_], static_cast<uint32_t>(Position()));
+    if (sheetsStarted_ > 0) {
+        WriteSheetEnd();
+        Record(0x000A, {});  // EOF
+    }
+    sheetOffsets_.push_back(Position());
     ++sheetsStarted_;
     WriteSheetStart();
     FlushWhenFull();
@@ -486,26 +506,11 @@ void TXLSWrite::CloseFile() {
     WriteSheetEnd();
     Record(0x000A, {});  // EOF
     Flush();
+    WriteBook();
     ReleaseFile(true);
 }
 
 // ---- The stream ----
-
-// Writes `value` at an earlier stream position.
-void TXLSWrite::PatchStream(size_t pos, uint32_t value) {
-    const std::array<guint8, 4> bytes = {
-        static_cast<guint8>(value), static_cast<guint8>(value >> 8),
-        static_cast<guint8>(value >> 16), static_cast<guint8>(value >> 24)};
-    if (pos >= flushed_) {
-        std::copy(bytes.begin(), bytes.end(), buffer_.begin() + (pos - flushed_));
-        return;
-    }
-    Flush();
-    if (!gsf_output_seek(stream_, static_cast<gsf_off_t>(pos), G_SEEK_SET) ||
-        !gsf_output_write(stream_, bytes.size(), bytes.data()) ||
-        !gsf_output_seek(stream_, 0, G_SEEK_END))
-        FailWriting();
-}
 
 void TXLSWrite::FlushWhenFull() {
     if (buffer_.size() >= kFlushSize) Flush();
@@ -513,16 +518,39 @@ void TXLSWrite::FlushWhenFull() {
 
 void TXLSWrite::Flush() {
     if (!buffer_.empty() &&
-        !gsf_output_write(stream_, buffer_.size(), reinterpret_cast<const guint8*>(buffer_.data())))
-        FailWriting();
+        std::fwrite(buffer_.data(), 1, buffer_.size(), sheetPart_.get()) != buffer_.size())
+        FailWriting(std::strerror(errno));
     flushed_ += buffer_.size();
     buffer_.clear();
 }
 
+// The "Book" stream: the global part with the sheets' offsets, its EOF, then the sheet part.
+void TXLSWrite::WriteBook() {
+    WriteGlobals();
+    Record(0x000A, {});  // EOF
+    const size_t globalsSize = buffer_.size();
+    for (size_t i = 0; i < sheetOffsets_.size(); ++i) {
+        const auto offset = static_cast<uint32_t>(globalsSize + sheetOffsets_[i]);
+        for (size_t b = 0; b < 4; ++b)
+            buffer_[boundSheetOffsets_[i] + b] = static_cast<char>(offset >> (8 * b));
+    }
+    WriteStream(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    std::rewind(sheetPart_.get());
+    std::array<char, kFlushSize> chunk;
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), sheetPart_.get())) > 0;)
+        WriteStream(chunk.data(), n);
+    if (std::ferror(sheetPart_.get())) FailWriting(std::strerror(errno));
+}
+
+void TXLSWrite::WriteStream(const void* data, size_t size) {
+    if (!gsf_output_write(stream_, size, static_cast<const guint8*>(data)))
+        FailWriting(GsfReason(gsf_output_error(stream_)));
+}
+
 // The file is closed as far as it was written.
-void TXLSWrite::FailWriting() {
-    const std::string message =
-        "Cannot write file \"" + openFileName_ + "\". " + GsfReason(gsf_output_error(stream_));
+void TXLSWrite::FailWriting(const std::string& reason) {
+    const std::string message = "Cannot write file \"" + openFileName_ + "\". " + reason;
     ReleaseFile(false);
     throw EXLSError(message);
 }
@@ -546,10 +574,12 @@ void TXLSWrite::ReleaseFile(bool reportFailure) {
 void TXLSWrite::Reset() {
     container_ = nullptr;
     stream_ = nullptr;
+    sheetPart_.reset();
     openFileName_.clear();
     buffer_.clear();
     flushed_ = 0;
     sheetNames_.clear();
+    sheetOffsets_.clear();
     boundSheetOffsets_.clear();
     distinctFonts_.clear();
     formatCount_ = 0;

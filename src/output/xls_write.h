@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,8 +141,12 @@ class TXLSWrite {
     bool FileIsOpen() const { return stream_ != nullptr; }
     int CurrSheetIndex() const { return sheetsStarted_ - 1; }
 
-    // Creates the file, writes the workbook's global records and starts the first sheet.
+    // Creates the file and starts the first sheet. The workbook's global records, which list
+    // the sheets, are written by CloseFile.
     void OpenFile();
+    // While a file is open, adds a sheet after the last one of the workbook; otherwise adds it
+    // to Sheets.
+    void AddSheet(const std::string& name);
     // Finishes the sheet in progress, if any, and starts the next one of Sheets.
     void NextSheet();
     // Starts any sheets not yet started (they stay empty), finishes the last one and writes the
@@ -170,12 +176,14 @@ class TXLSWrite {
     void WriteSheetEnd();
     void WriteWindow1();
     uint16_t CellXF(int col, int row, int format) const;
+    std::string SheetName(const std::string& name) const;
     void CreateFile();
     size_t Position() const { return flushed_ + buffer_.size(); }
-    void PatchStream(size_t pos, uint32_t value);
     void FlushWhenFull();
     void Flush();
-    [[noreturn]] void FailWriting();
+    void WriteBook();
+    void WriteStream(const void* data, size_t size);
+    [[noreturn]] void FailWriting(const std::string& reason);
     void ReleaseFile(bool reportFailure);
     void Reset();
 
@@ -194,12 +202,15 @@ class TXLSWrite {
     // State of the open file.
     GsfOutfile* container_ = nullptr;  // the compound file
     GsfOutput* stream_ = nullptr;      // its "Book" stream
+    // The sheets' records wait in a temporary file until the global part can list every sheet.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> sheetPart_{nullptr, &std::fclose};
     std::string openFileName_;
-    std::string buffer_;  // records not yet handed to the stream
-    size_t flushed_ = 0;  // stream bytes before buffer_
+    std::string buffer_;  // records not yet handed to the sheet part
+    size_t flushed_ = 0;  // sheet-part bytes before buffer_
     size_t recordStart_ = 0;
-    std::vector<std::string> sheetNames_;  // in code page 1252
-    std::vector<size_t> boundSheetOffsets_;
+    std::vector<std::string> sheetNames_;    // in code page 1252
+    std::vector<size_t> sheetOffsets_;       // of each started sheet's BOF in the sheet part
+    std::vector<size_t> boundSheetOffsets_;  // of the BOUNDSHEET offset fields in buffer_
     std::vector<TExcelFont> distinctFonts_;
     int formatCount_ = 0;
     int sheetsStarted_ = 0;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cli/cli_runner.h"
+#include "engine/text_encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -200,7 +201,9 @@ class BadInputTest : public vestrel::testing_util::TCliFixture {
         EXPECT_EQ(run.Status, status) << run.Err;
         const std::string written = ReadFile(out);
         if (type == "html") {
-            EXPECT_EQ(written.rfind("<BODY><HTML>", 0), 0u) << file;
+            EXPECT_EQ(written.rfind("<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>", 0), 0u)
+                << file;
+            EXPECT_TRUE(vestrel::IsValidUtf8(written)) << file;
             EXPECT_EQ(written.find("<script>"), std::string::npos) << file;
         } else if (type == "rtf") {
             EXPECT_EQ(RtfDepthBeforeTail(written), 1) << file;

@@ -71,6 +71,18 @@ TEST_F(StatCliTest, StatsListsEveryStatisticName) {
         EXPECT_NE(out.find(std::string(name) + "\t"), std::string::npos) << name;
 }
 
+TEST_F(StatCliTest, TablesAreUtf8WhateverTheLogBytes) {
+    log_ = Write("bytes.log",
+                 "h1 - - [01/Mar/2002:10:00:00 +0000] \"GET /\xc3\x84rlig.html HTTP/1.0\" 200 1\n"
+                 "h2 - - [01/Mar/2002:10:00:00 +0000] \"GET /caf\xe9.html HTTP/1.0\" 200 1\n"
+                 "h3 - - [01/Mar/2002:10:00:00 +0000] \"GET /x\x7fy.html HTTP/1.0\" 200 1\n");
+    std::string pages;
+    for (const std::string& line : StatLines("most-visited")) pages += line + "\n";
+    for (const char* page :
+         {"/\xc3\x84rlig.html\t", "/caf\xc3\xa9.html\t", "/x\xef\xbf\xbdy.html\t"})
+        EXPECT_NE(pages.find(page), std::string::npos) << page << " in " << pages;
+}
+
 TEST_F(StatCliTest, GeneralSummaryAsDisplayTexts) {
     const auto lines = StatLines("general");
     ASSERT_EQ(lines.size(), 21u);

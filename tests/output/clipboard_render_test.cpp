@@ -24,7 +24,7 @@ TVarGrid MixedGrid() {
     grid.AddSubGroupRow(1, 1);
     grid.SetText(0, 1, "Group");
     for (int c = 1; c < 6; ++c) grid.SetCellType(c, 1, ctBlank);
-    grid.SetText(0, 2, "a;b\tc");
+    grid.SetText(0, 2, "a;b\tc\x01\xe9");
     grid.SetInt(1, 2, 12);
     grid.SetFloat(2, 2, 0.12345);
     grid.SetDateTime(3, 2, 37012);     // 1 May 2001
@@ -49,9 +49,9 @@ TEST(ClipboardRenderTest, SylkPreambleThenOneRecordPerLine) {
         "F;SM7;Y2;X1\r\n"
         "F;SDM6;X1\r\nC;X1;K\"Group\"\r\n"
         "F;SM7;Y3;X1\r\n"
-        "C;X1;K\"a;;b c\"\r\n"
+        "C;X1;K\"a;;b c\xef\xbf\xbd\xc3\xa9\"\r\n"
         "C;X2;K12.00\r\n"
-        "F;P14;F%2G;X3\r\nC;K0.12\r\n"
+        "F;P14;F%2G;X3\r\nC;K0.12345\r\n"
         "F;P19;FG0G;Y3;X4\r\nC;K37012\r\n"
         "F;P27;FG0G;Y3;X5\r\nC;K37012.75\r\n"
         "F;P31;FG0G;Y3;X6\r\nC;K0.25\r\n"
@@ -66,11 +66,13 @@ TEST(ClipboardRenderTest, PlainTextEndsEveryCellWithTab) {
     DefineColumn(grid, 0, "Page", ctText, 100);
     DefineColumn(grid, 1, "Hits", ctInteger, 50);
     DefineColumn(grid, 2, "Note", ctText, 100);
-    grid.SetText(0, 1, "/a\r\nb");
+    grid.SetText(0, 1, "/a\r\n\x7f\tb\xe9");
     grid.SetInt(1, 1, 3);
     grid.SetCellType(1, 2, ctBlank);
     grid.SetText(2, 2, "n");
-    EXPECT_EQ(ClipboardText(grid), "Page\tHits\tNote\t\r\n/a  b\t3\t\r\nn\t\r\n");
+    const std::string bad = "\xef\xbf\xbd";  // U+FFFD
+    EXPECT_EQ(ClipboardText(grid),
+              "Page\tHits\tNote\t\r\n/a" + bad + bad + bad + " b\xc3\xa9\t3\t\r\n\t\tn\t\r\n");
 }
 
 TEST(ClipboardRenderTest, RtfCopyIsAnUntitledDocumentEighteenCentimetresWide) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -191,19 +192,69 @@ TEST_F(ExcelExportTest, LibreOfficeShowsTheSheetsFormatted) {
     EXPECT_EQ(sheets.at("Sheet3"), (std::vector<std::string>{"  Domains", "Domain"}));
 }
 
-TEST_F(ExcelExportTest, RowsBeyondTheWorksheetAreLeftOut) {
+TEST_F(ExcelExportTest, AReportLongerThanASheetGoesOnOnFurtherSheets) {
     REQUIRE_XLRD();
     TVarGrid grid;
-    grid.SetColCount(1);
-    grid.SetRowCount(20000);
+    grid.SetColCount(2);
+    grid.SetRowCount(40001);
     DefineColumn(grid, 0, "Row", ctInteger, 50);
-    for (int row = 1; row < grid.RowCount(); ++row) grid.SetInt(0, row, row);
+    DefineColumn(grid, 1, "Page", ctText, 50);
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        grid.SetInt(0, row, row);
+        grid.SetText(1, row, "/p" + std::to_string(row));
+    }
+    TExcelExport exporter(book_, 3);
+    EXPECT_EQ(exporter.WriteReport(OneTextGrid("Before"), "  First"), 1);
+    EXPECT_EQ(exporter.WriteReport(grid, "  Many rows"), 3);
+    exporter.Finish();  // the third report is never reached
+    const json book = ReadWithXlrd(book_);
+    ASSERT_EQ(book["sheets"].size(), 5u);
+    EXPECT_EQ(book["sheets"][4]["name"], "Sheet5");
+    EXPECT_EQ(book["sheets"][4]["nrows"], 0);
+    // Every data row once, in order, under a title and the headings on each sheet.
+    int expected = 1;
+    for (int part = 0; part < 3; ++part) {
+        const json& sheet = book["sheets"][1 + part];
+        EXPECT_EQ(sheet["name"], "Sheet" + std::to_string(2 + part));
+        EXPECT_EQ(Cell(sheet, 0, 0)["value"],
+                  part == 0 ? "  Many rows" : "  Many rows (" + std::to_string(part + 1) + ")");
+        EXPECT_EQ(Cell(sheet, 1, 0)["value"], "Row");
+        EXPECT_EQ(Cell(sheet, 1, 1)["value"], "Page");
+        std::map<int, std::pair<json, json>> rows;
+        for (const json& cell : sheet["cells"]) {
+            if (cell["row"] < 2) continue;
+            auto& row = rows[cell["row"].get<int>()];
+            (cell["col"] == 0 ? row.first : row.second) = cell["value"];
+        }
+        for (const auto& [row, values] : rows) {
+            ASSERT_EQ(values.first, expected) << "sheet " << part + 2 << " row " << row;
+            ASSERT_EQ(values.second, "/p" + std::to_string(expected));
+            ++expected;
+        }
+    }
+    EXPECT_EQ(expected, 40001);
+    EXPECT_EQ(book["sheets"][1]["nrows"], 16384);
+    EXPECT_EQ(book["sheets"][3]["nrows"], 2 + 40000 - 2 * kSheetDataRows);
+}
+
+TEST_F(ExcelExportTest, TimesAreWrittenToTheWholeSecond) {
+    REQUIRE_XLRD();
+    TVarGrid grid;
+    grid.SetColCount(2);
+    grid.SetRowCount(3);
+    DefineColumn(grid, 0, "Time", ctTime, 50);
+    DefineColumn(grid, 1, "Last", ctDateTime, 50);
+    constexpr double kSecond = 1.0 / 86400;
+    grid.SetDateTime(0, 1, 0.5 - kSecond / 1000);           // a hair before 12:00:00
+    grid.SetDateTime(1, 1, 45000 + 3601 * kSecond - 1e-9);  // a hair before 01:00:01
+    grid.SetDateTime(0, 2, 2.25 + kSecond / 3);             // 54:00:00 and a third
     TExcelExport exporter(book_, 1);
-    exporter.WriteReport(grid, "  Many rows");
+    exporter.WriteReport(grid, "  Times");
     exporter.Finish();
     const json sheet = ReadWithXlrd(book_)["sheets"][0];
-    EXPECT_EQ(sheet["nrows"], 16384);
-    EXPECT_EQ(Cell(sheet, 16383, 0)["value"], 16382);
+    EXPECT_EQ(Cell(sheet, 2, 0)["value"], 0.5);
+    EXPECT_EQ(Cell(sheet, 2, 1)["value"], std::round((45000 + 3601 * kSecond) * 86400) / 86400);
+    EXPECT_EQ(Cell(sheet, 3, 0)["value"], 2.25);
 }
 
 TEST_F(ExcelExportTest, FailuresLeaveAReadableWorkbook) {

@@ -114,7 +114,8 @@ TEST_F(ExportRunTest, HtmlExportOfTwoReportsOverwritesTheFile) {
     const std::string file = WriteFile("out.htm", std::string(100000, 'x'));
     Export({"actGeneral", "actLogData", "actPopularDay"}, otHtmlFile, file);
     const std::string html = Read(file);
-    EXPECT_TRUE(html.starts_with("<BODY><HTML>\r\n<CENTER><TABLE"));
+    EXPECT_TRUE(html.starts_with(
+        "<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>\r\n<CENTER><TABLE"));
     EXPECT_EQ(Occurrences(html, "<TABLE "), 2u);
     EXPECT_EQ(Occurrences(html, "</CENTER>\r\n<BR>\r\n<BR>\r\n"), 2u);
     EXPECT_NE(html.find("<CENTER><B>  General </FONT>"), std::string::npos);
@@ -127,6 +128,55 @@ TEST_F(ExportRunTest, HtmlExportOfTwoReportsOverwritesTheFile) {
     EXPECT_EQ(status_.GeneralShown, 1);
     EXPECT_EQ(session_.OutputTarget(), otScreen);
     EXPECT_TRUE(view_.Lines.empty());
+}
+
+// The texts of every element as Python's HTML parser reads the file, decoded strictly as UTF-8.
+std::string ParsedHtmlTexts(const std::string& file) {
+    const std::string command =
+        "/usr/bin/python3 -c \"import sys, html.parser\n"
+        "class P(html.parser.HTMLParser):\n"
+        "    def handle_data(self, d): sys.stdout.write(d.strip() + '|')\n"
+        "P().feed(open(sys.argv[1], encoding='utf-8', errors='strict').read())\" '" +
+        file + "'";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+        pclose(pipe);
+    }
+    return output;
+}
+
+TEST_F(ExportRunTest, HtmlExportIsUtf8WhateverTheLogBytes) {
+    WriteFile("WebPageExts.txt", "html\n");
+    Load(Line("10.0.0.1", "01/May/2001:10:00:00", "/\xc3\x84rlig.html") +
+         Line("10.0.0.2", "01/May/2001:10:01:00", "/caf\xe9.html") +
+         Line("10.0.0.3", "01/May/2001:10:02:00", "/a\x01\x7f<b>.html"));
+    const std::string file = folder_ + "out.htm";
+    Export({"actPageMostVisited"}, otHtmlFile, file);
+    const std::string html = Read(file);
+    EXPECT_TRUE(html.starts_with("<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>\r\n"));
+    const std::string texts = ParsedHtmlTexts(file);
+    for (const char* page :
+         {"|/\xc3\x84rlig.html|", "|/caf\xc3\xa9.html|", "|/a\xef\xbf\xbd\xef\xbf\xbd<b>.html|"})
+        EXPECT_NE(texts.find(page), std::string::npos) << page << " in " << texts;
+}
+
+TEST_F(ExportRunTest, HtmlExportWritesEachTableAsItComes) {
+    const std::string file = folder_ + "out.htm";
+    TVarGrid grid;
+    grid.SetColCount(1);
+    DefineColumn(grid, 0, "Page", ctText, 50);
+    session_.BeginExport(otHtmlFile, file, 2);
+    session_.RenderReport(grid, "  First");
+    EXPECT_TRUE(
+        Read(file).ends_with("<CENTER><B>  First </FONT><br><FONT SIZE=-2></FONT></B>"
+                             "</CENTER>\r\n</TD></TR>\r\n<TR   BGCOLOR=\"AFAFAF\">\r\n"
+                             "<TD  ALIGN =\"LEFT\" ><FONT SIZE=2 FACE=\"Arial\" "
+                             "COLOR=\"000000\"><B>Page</B></FONT></TD>\r\n</TR>\r\n"
+                             "</TABLE>\r\n</CENTER>\r\n<BR>\r\n<BR>\r\n"));
+    session_.EndExport();
+    EXPECT_TRUE(Read(file).ends_with("</HTML></BODY>\r\n"));
 }
 
 TEST_F(ExportRunTest, RtfExportBreaksPagesBetweenReportsOnly) {
@@ -144,6 +194,9 @@ TEST_F(ExportRunTest, ExcelTargetWritesAWorkbookWhateverTheName) {
     Export({"actGeneral", "actPopularDay"}, otExcelFile, file);
     EXPECT_TRUE(Read(file).starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"));
     EXPECT_EQ(session_.OutputTarget(), otScreen);
+    ASSERT_EQ(session_.ExportedReports().size(), 2u);
+    EXPECT_EQ(session_.ExportedReports()[1].Title, "  Weekday");
+    EXPECT_EQ(session_.ExportedReports()[1].Sheets, 1);
 }
 
 TEST_F(ExportRunTest, UnwritableFileEndsTheRunWithItsName) {

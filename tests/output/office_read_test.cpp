@@ -63,15 +63,25 @@ TVarGrid HostileGrid() {
 TEST_F(OfficeReadTest, RtfExportReadsBackAsItsTexts) {
     const TVarGrid grid = HostileGrid();
     TExportSession session;
-    session.BeginExport(otRtfFile, folder_ + "export.rtf", 2);
+    session.BeginExport(otRtfFile, folder_ + "export.rtf", 3);
     session.RenderReport(grid, "  {Pages}\\");
     session.RenderReport(grid, "  Second");
+    TVarGrid gaps;  // a page row under its referrers, its own referrer cell left empty
+    gaps.SetColCount(3);
+    gaps.SetRowCount(2);
+    DefineColumn(gaps, 0, "Page", ctText, 100);
+    DefineColumn(gaps, 1, "Referrer", ctText, 100);
+    DefineColumn(gaps, 2, "Hits", ctInteger, 50);
+    gaps.SetText(0, 1, "/a.html");
+    gaps.SetInt(2, 1, 4);
+    session.RenderReport(gaps, "  Gaps");
     session.EndExport();
     const std::string text = Convert("export.rtf", "txt:Text (encoded):UTF8", ".txt");
     EXPECT_NE(text.find("{Pages}\\ \n\nPage;name\tHits\n"), std::string::npos) << text;
     EXPECT_NE(text.find("{\\rtf1 }\\par} \"q\";x\t12\n"), std::string::npos) << text;
     EXPECT_NE(text.find("caf\xc3\xa9 \xe2\x82\xac \xce\xa9\t3\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Second"), std::string::npos) << text;
+    EXPECT_NE(text.find("Page\tReferrer\tHits\n/a.html\t\t4\n"), std::string::npos) << text;
 }
 
 TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
@@ -80,7 +90,7 @@ TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
     DefineColumn(grid, 2, "Share", ctPercent, 50);
     DefineColumn(grid, 3, "Last", ctDateTime, 90);
     DefineColumn(grid, 4, "Time", ctTime, 60);
-    grid.SetFloat(2, 1, 0.5);
+    grid.SetFloat(2, 1, 0.2428);
     grid.SetDateTime(3, 1, 37012.75);
     grid.SetDateTime(4, 1, 1.5);
     for (int c = 2; c < 5; ++c) grid.SetCellType(c, 2, ctBlank);
@@ -89,7 +99,7 @@ TEST_F(OfficeReadTest, SylkCopyReadsBackAsItsCells) {
     const std::string csv = Convert("copy.slk", "csv:Text - txt - csv (StarCalc):44,34,76", ".csv");
     EXPECT_EQ(csv,
               "Page;name,Hits,Share,Last,Time\n"
-              "\"{\\rtf1 }\\par} \"\"q\"\";x\",12,50.00%,01/05/01 18:00,36:00:00\n"
+              "\"{\\rtf1 }\\par} \"\"q\"\";x\",12,24.28%,01/05/01 18:00,36:00:00\n"
               "caf\xc3\xa9 \xe2\x82\xac \xce\xa9,3,,,\n");
 }
 

@@ -36,7 +36,7 @@ TEST(RtfRenderTest, TabStopsRoundHalvesToEven) {
     EXPECT_EQ(RtfTabStops(grid, 18), kPlain);
 }
 
-TEST(RtfRenderTest, DataLinesSkipTheSeparatorOfBlankAndEmptyTextCells) {
+TEST(RtfRenderTest, BlankAndEmptyTextCellsAreEmptyFields) {
     TVarGrid grid;
     grid.SetColCount(3);
     grid.SetRowCount(5);
@@ -57,7 +57,7 @@ TEST(RtfRenderTest, DataLinesSkipTheSeparatorOfBlankAndEmptyTextCells) {
     EXPECT_EQ(RtfHeadingLine(grid), std::string("\\b Item\\tab Hits\\tab Note\\par ") + kPlain);
     EXPECT_EQ(RtfDataLine(grid, 1), std::string("\\b \\i Access\\par ") + kPlain + "\r\n");
     EXPECT_EQ(RtfDataLine(grid, 2), "x\\tab \\tab n\\par \r\n");
-    EXPECT_EQ(RtfDataLine(grid, 3), "5\\tab m\\par \r\n");
+    EXPECT_EQ(RtfDataLine(grid, 3), "\\tab 5\\tab m\\par \r\n");
     EXPECT_EQ(RtfDataLine(grid, 4), "\r\n");
 }
 
