@@ -1,6 +1,7 @@
 #include "cli/export_command.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "engine/errors.h"
 #include "engine/text_util.h"
@@ -50,6 +51,20 @@ void ReportSheetCounts(const TExportSession& session) {
                          report.Sheets);
 }
 
+// The stored report's name, or the names of the log files; the domain and the hits' period.
+TExportHeading HeadingOf(const TLoadOptions& options, const TLogAnalyzer& analyzer) {
+    TExportHeading heading{options.Report, analyzer.OwnDomain, {}, {}};
+    if (heading.ReportName.empty())
+        for (const std::string& file : options.Files)
+            heading.ReportName += (heading.ReportName.empty() ? "" : ", ") +
+                                  std::filesystem::path(file).filename().string();
+    if (analyzer.FirstHit <= analyzer.LastHit) {
+        heading.FirstHit = analyzer.FirstHit;
+        heading.LastHit = analyzer.LastHit;
+    }
+    return heading;
+}
+
 }  // namespace
 
 void AddExportOptions(CLI::App& command, TExportOptions& options) {
@@ -68,6 +83,7 @@ int RunExportCommand(const TExportOptions& options) {
     const TLoadResult loaded = RunLoad(options.Load);
     TStatusOnStderr status;
     TExportSession session(&status);
+    session.SetHeading(HeadingOf(options.Load, loaded.Loaded()));
     session.RunExport(actions, TargetOf(options.Type), options.Out, loaded.Loaded(),
                       ReportSettingsOf(options.Settings, loaded));
     ReportSheetCounts(session);

@@ -8,6 +8,7 @@
 #include "engine/errors.h"
 #include "engine/text_util.h"
 #include "output/excel_export.h"
+#include "output/html_export.h"
 #include "output/html_render.h"
 #include "output/rtf_render.h"
 
@@ -136,11 +137,13 @@ class TStreamedDocument : public TExportDocument {
 };
 
 // An HTML export that does not finish removes its file rather than leave a page cut short
-// (never a device such as /dev/full).
+// (never a device such as /dev/full). Each table is a section of its own.
 class THtmlExportDocument : public TStreamedDocument {
   public:
-    explicit THtmlExportDocument(const std::string& fileName) : TStreamedDocument(fileName) {
-        WriteLines({std::string(kHtmlFileHead), std::string(kHtmlFileStart)});
+    THtmlExportDocument(const std::string& fileName, const TExportHeading& heading,
+                        const std::vector<std::string>& titles)
+        : TStreamedDocument(fileName) {
+        WriteLines(HtmlExportStart(heading, titles));
     }
     ~THtmlExportDocument() override {
         std::error_code ignored;
@@ -149,13 +152,16 @@ class THtmlExportDocument : public TStreamedDocument {
     }
 
     int Append(const TVarGrid& grid, const std::string& title) override {
-        WriteLines(RenderHtmlTable(grid, title));
-        WriteLines({"<BR>", "<BR>"});
+        std::vector<std::string> lines = {HtmlSectionStart(++sections_)};
+        const std::vector<std::string> table = RenderHtmlTable(grid, title);
+        lines.insert(lines.end(), table.begin(), table.end());
+        lines.emplace_back(kHtmlSectionEnd);
+        WriteLines(lines);
         return 1;
     }
 
     void Finish() override {
-        WriteLines(HtmlFileEnd());
+        WriteLines(HtmlExportEnd());
         Close();
         finished_ = true;
     }
@@ -167,6 +173,7 @@ class THtmlExportDocument : public TStreamedDocument {
         Write(text);
     }
 
+    int sections_ = 0;
     bool finished_ = false;
 };
 
@@ -204,10 +211,11 @@ class TExcelExportDocument : public TExportDocument {
 };
 
 std::unique_ptr<TExportDocument> OpenDocument(int target, const std::string& fileName,
-                                              int reportCount) {
+                                              int reportCount, const TExportHeading& heading,
+                                              const std::vector<std::string>& titles) {
     switch (target) {
         case otHtmlFile:
-            return std::make_unique<THtmlExportDocument>(fileName);
+            return std::make_unique<THtmlExportDocument>(fileName, heading, titles);
         case otRtfFile:
             return std::make_unique<TRtfExportDocument>(fileName);
         case otExcelFile:
@@ -236,10 +244,11 @@ TExportSession::TExportSession(TExportStatus* status, THtmlView* view, const TLo
 
 TExportSession::~TExportSession() = default;
 
-void TExportSession::BeginExport(int target, const std::string& fileName, int reportCount) {
+void TExportSession::BeginExport(int target, const std::string& fileName, int reportCount,
+                                 const std::vector<std::string>& titles) {
     CloseExport();
     exported_.clear();
-    document_ = OpenDocument(target, fileName, reportCount);
+    document_ = OpenDocument(target, fileName, reportCount, heading_, titles);
     outputTarget_ = target;
 }
 
@@ -287,12 +296,14 @@ void TExportSession::RunExport(const std::vector<const TReportAction*>& actions,
 void TExportSession::ExportReports(const std::vector<const TReportAction*>& reports, int target,
                                    const std::string& fileName, TLogAnalyzer& analyzer,
                                    const TReportSettings& settings) {
-    BeginExport(target, fileName, static_cast<int>(reports.size()));
-    for (const TReportAction* action : reports) {
+    std::vector<std::string> titles;
+    for (const TReportAction* action : reports) titles.push_back(ReportTitle(*action));
+    BeginExport(target, fileName, static_cast<int>(reports.size()), titles);
+    for (size_t i = 0; i < reports.size(); ++i) {
         TVarGrid grid(locale_);
         TReportContext context{analyzer, grid, settings, {}};
-        action->Generator(context);
-        RenderReport(grid, ReportTitle(*action));
+        reports[i]->Generator(context);
+        RenderReport(grid, titles[i]);
     }
     EndExport();
 }

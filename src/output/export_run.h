@@ -6,10 +6,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/locale_info.h"
 #include "engine/log_analyzer.h"
+#include "output/html_export.h"
 #include "reports/catalogue.h"
 #include "reports/report_context.h"
 #include "reports/var_grid.h"
@@ -115,9 +117,14 @@ class TExportSession {
     // The statistics of the last export, in order; BeginExport starts the list afresh.
     const std::vector<TExportedReport>& ExportedReports() const { return exported_; }
 
+    // What an HTML export's heading says; nothing is known until it is set.
+    void SetHeading(TExportHeading heading) { heading_ = std::move(heading); }
+
     // Opens the export document for `target` (1 to 3), discarding a leftover one, and points
-    // the output at it. A file that cannot be created raises "Cannot create file " + name.
-    void BeginExport(int target, const std::string& fileName, int reportCount);
+    // the output at it. An HTML file lists `titles`, the statistics to come, in its table of
+    // contents. A file that cannot be created raises "Cannot create file " + name.
+    void BeginExport(int target, const std::string& fileName, int reportCount,
+                     const std::vector<std::string>& titles = {});
     // Shows the table (target 0) or appends it to the export document.
     void RenderReport(const TVarGrid& grid, const std::string& title);
     // Completes and writes the export document; the output returns to the screen.
@@ -141,6 +148,7 @@ class TExportSession {
     THtmlView* view_;
     const TLocaleInfo* locale_;
     int outputTarget_ = otScreen;
+    TExportHeading heading_;
     std::unique_ptr<TExportDocument> document_;
     std::vector<TExportedReport> exported_;
 };

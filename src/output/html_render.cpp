@@ -10,13 +10,9 @@ namespace vestrel {
 
 namespace {
 
+constexpr std::string_view kPageStart = "<BODY><HTML>";
 constexpr std::string_view kPageEnd = "</HTML></BODY>";
 constexpr std::string_view kCellFont = "<FONT SIZE=2 FACE=\"Arial\" COLOR=\"000000\">";
-
-// Log text as escaped UTF-8.
-std::string HtmlText(std::string_view text) {
-    return HtmlEscape(PrintableUtf8(text));
-}
 
 // One cell line around markup that is already escaped.
 std::string CellLine(const TVarGrid& grid, int col, const std::string& html, bool bold) {
@@ -31,12 +27,12 @@ void AddTitleRows(const TVarGrid& grid, const std::string& title, std::vector<st
     lines.push_back("<TR BGCOLOR=\"FFDD00\">");
     lines.push_back("<TD COLSPAN=" + std::to_string(grid.ColCount()) +
                     " ROWSPAN=1 NOWRAP><FONT SIZE=+1 FACE=\"Arial\" COLOR=\"000000\">");
-    lines.push_back("<CENTER><B>" + HtmlText(title) +
+    lines.push_back("<CENTER><B>" + HtmlLogText(title) +
                     " </FONT><br><FONT SIZE=-2></FONT></B></CENTER>");
     lines.push_back("</TD></TR>");
     lines.push_back("<TR   BGCOLOR=\"AFAFAF\">");
     for (int c = 0; c < grid.ColCount(); ++c)
-        lines.push_back(CellLine(grid, c, HtmlText(grid.GetText(c, 0)), true));
+        lines.push_back(CellLine(grid, c, HtmlLogText(grid.GetText(c, 0)), true));
     lines.push_back("</TR>");
 }
 
@@ -46,7 +42,7 @@ void AddDataRow(const TVarGrid& grid, int row, std::vector<std::string>& lines) 
     for (int c = 0; c < grid.ColCount(); ++c) {
         const std::string text = grid.GetText(c, row);
         const std::string_view shown = Trim(text);
-        lines.push_back(CellLine(grid, c, shown.empty() ? "&nbsp;" : HtmlText(shown), groupRow));
+        lines.push_back(CellLine(grid, c, shown.empty() ? "&nbsp;" : HtmlLogText(shown), groupRow));
     }
     lines.push_back("</TR>");
 }
@@ -80,6 +76,10 @@ std::string HtmlEscape(std::string_view text) {
     return escaped;
 }
 
+std::string HtmlLogText(std::string_view text) {
+    return HtmlEscape(PrintableUtf8(text));
+}
+
 std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string& title,
                                          int maxDataRows) {
     std::vector<std::string> lines;
@@ -93,7 +93,7 @@ std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string
 
 std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title,
                                       int maxDataRows) {
-    std::vector<std::string> lines = {std::string(kHtmlFileStart)};
+    std::vector<std::string> lines = {std::string(kPageStart)};
     const std::vector<std::string> table = RenderHtmlTable(grid, title, maxDataRows);
     lines.insert(lines.end(), table.begin(), table.end());
     const int dataRows = grid.RowCount() - 1;
@@ -104,10 +104,6 @@ std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& t
             " rows; the list view, printing and the exports hold every row.</FONT></P>");
     lines.emplace_back(kPageEnd);
     return lines;
-}
-
-std::vector<std::string> HtmlFileEnd() {
-    return {"<FONT SIZE=3>", HtmlCreditLine(), std::string(kPageEnd)};
 }
 
 std::string HtmlCreditLine() {

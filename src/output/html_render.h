@@ -1,5 +1,4 @@
-// The HTML text of a report table: the table itself, the page the HTML view shows and the lines
-// that frame an exported HTML file.
+// The HTML text of a report table: the table itself and the page the HTML view shows.
 #pragma once
 
 #include <string>
@@ -12,6 +11,8 @@ namespace vestrel {
 
 // The text with &, <, >, " and ' written as character references.
 std::string HtmlEscape(std::string_view text);
+// Log text as escaped UTF-8 (PrintableUtf8).
+std::string HtmlLogText(std::string_view text);
 
 // The lines of the table of the grid under the title; every inserted text is escaped UTF-8
 // (PrintableUtf8). A
@@ -24,12 +25,6 @@ std::vector<std::string> RenderHtmlTable(const TVarGrid& grid, const std::string
 // the table says how many there are.
 std::vector<std::string> HtmlViewPage(const TVarGrid& grid, const std::string& title,
                                       int maxDataRows = -1);
-
-// The first line of the view page.
-inline constexpr std::string_view kHtmlFileStart = "<BODY><HTML>";
-// The first lines of an exported HTML file, and the lines that close it after the last table.
-inline constexpr std::string_view kHtmlFileHead = "<HEAD><meta charset=\"utf-8\"></HEAD>";
-std::vector<std::string> HtmlFileEnd();
 
 // The link to the program's home page every exported HTML file ends with.
 std::string HtmlCreditLine();

@@ -201,8 +201,7 @@ class BadInputTest : public vestrel::testing_util::TCliFixture {
         EXPECT_EQ(run.Status, status) << run.Err;
         const std::string written = ReadFile(out);
         if (type == "html") {
-            EXPECT_EQ(written.rfind("<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>", 0), 0u)
-                << file;
+            EXPECT_EQ(written.rfind("<!DOCTYPE html>\r\n<html lang=\"en\">", 0), 0u) << file;
             EXPECT_TRUE(vestrel::IsValidUtf8(written)) << file;
             EXPECT_EQ(written.find("<script>"), std::string::npos) << file;
         } else if (type == "rtf") {

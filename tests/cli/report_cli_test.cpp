@@ -87,6 +87,10 @@ TEST_F(ReportCliTest, ExportsWriteEveryType) {
         const std::string content = ReadFile(out);
         if (std::string(type) == "html") {
             EXPECT_NE(content.find("  General"), std::string::npos);
+            EXPECT_NE(content.find("<title>Site</title>"), std::string::npos);
+            EXPECT_NE(content.find("Domain www.example.com, 2002-03-01 10:00:00 to 2002-03-01 "
+                                   "10:01:00"),
+                      std::string::npos);
         }
         if (std::string(type) == "rtf") {
             EXPECT_EQ(content.substr(0, 6), "{\\rtf1");

@@ -6,6 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "engine/errors.h"
 #include "output/credit.h"
 #include "output/rtf_render.h"
@@ -14,6 +16,7 @@
 namespace vestrel {
 namespace {
 
+using json = nlohmann::json;
 using testing_util::Line;
 
 class TRecordingStatus : public TExportStatus {
@@ -114,15 +117,15 @@ TEST_F(ExportRunTest, HtmlExportOfTwoReportsOverwritesTheFile) {
     const std::string file = WriteFile("out.htm", std::string(100000, 'x'));
     Export({"actGeneral", "actLogData", "actPopularDay"}, otHtmlFile, file);
     const std::string html = Read(file);
-    EXPECT_TRUE(html.starts_with(
-        "<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>\r\n<CENTER><TABLE"));
+    EXPECT_TRUE(html.starts_with("<!DOCTYPE html>\r\n<html lang=\"en\">\r\n<head>\r\n"));
     EXPECT_EQ(Occurrences(html, "<TABLE "), 2u);
-    EXPECT_EQ(Occurrences(html, "</CENTER>\r\n<BR>\r\n<BR>\r\n"), 2u);
+    EXPECT_EQ(Occurrences(html, "<section id=\"statistic-2\">\r\n<CENTER><TABLE "), 1u);
+    EXPECT_EQ(Occurrences(html, "</TABLE>\r\n</CENTER>\r\n"), 2u);
     EXPECT_NE(html.find("<CENTER><B>  General </FONT>"), std::string::npos);
     EXPECT_NE(html.find("<CENTER><B>  Weekday </FONT>"), std::string::npos);
-    EXPECT_TRUE(html.ends_with(std::string("<BR>\r\n<FONT SIZE=3>\r\nCreated with <A HREF=\"") +
+    EXPECT_TRUE(html.ends_with(std::string("</section>\r\n<p>Created with <A HREF=\"") +
                                kVestrelHomePage +
-                               "\">Vestrel Log File Analyzer</A>\r\n</HTML></BODY>\r\n"));
+                               "\">Vestrel Log File Analyzer</A></p>\r\n</body>\r\n</html>\r\n"));
     const std::vector<std::string> texts = {"Writing   General...", "Writing   Weekday...", ""};
     EXPECT_EQ(status_.Texts, texts);
     EXPECT_EQ(status_.GeneralShown, 1);
@@ -130,14 +133,7 @@ TEST_F(ExportRunTest, HtmlExportOfTwoReportsOverwritesTheFile) {
     EXPECT_TRUE(view_.Lines.empty());
 }
 
-// The texts of every element as Python's HTML parser reads the file, decoded strictly as UTF-8.
-std::string ParsedHtmlTexts(const std::string& file) {
-    const std::string command =
-        "/usr/bin/python3 -c \"import sys, html.parser\n"
-        "class P(html.parser.HTMLParser):\n"
-        "    def handle_data(self, d): sys.stdout.write(d.strip() + '|')\n"
-        "P().feed(open(sys.argv[1], encoding='utf-8', errors='strict').read())\" '" +
-        file + "'";
+std::string CommandOutput(const std::string& command) {
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -145,6 +141,26 @@ std::string ParsedHtmlTexts(const std::string& file) {
         pclose(pipe);
     }
     return output;
+}
+
+// The texts of every element as Python's HTML parser reads the file, decoded strictly as UTF-8.
+std::string ParsedHtmlTexts(const std::string& file) {
+    return CommandOutput(
+        "/usr/bin/python3 -c \"import sys, html.parser\n"
+        "class P(html.parser.HTMLParser):\n"
+        "    def handle_data(self, d): sys.stdout.write(d.strip() + '|')\n"
+        "P().feed(open(sys.argv[1], encoding='utf-8', errors='strict').read())\" '" +
+        file + "'");
+}
+
+// The document's structure as read_html.py reports it.
+json ReadHtmlDocument(const std::string& file) {
+    const json document =
+        json::parse(CommandOutput("/usr/bin/python3 " + std::string(VESTREL_SOURCE_DIR) +
+                                  "/tests/output/read_html.py '" + file + "'"),
+                    nullptr, false);
+    EXPECT_FALSE(document.is_discarded()) << "Python's HTML parser could not read " << file;
+    return document.is_discarded() ? json::object() : document;
 }
 
 TEST_F(ExportRunTest, HtmlExportIsUtf8WhateverTheLogBytes) {
@@ -155,11 +171,47 @@ TEST_F(ExportRunTest, HtmlExportIsUtf8WhateverTheLogBytes) {
     const std::string file = folder_ + "out.htm";
     Export({"actPageMostVisited"}, otHtmlFile, file);
     const std::string html = Read(file);
-    EXPECT_TRUE(html.starts_with("<HEAD><meta charset=\"utf-8\"></HEAD>\r\n<BODY><HTML>\r\n"));
+    EXPECT_NE(html.find("\r\n<meta charset=\"utf-8\">\r\n"), std::string::npos);
     const std::string texts = ParsedHtmlTexts(file);
     for (const char* page :
          {"|/\xc3\x84rlig.html|", "|/caf\xc3\xa9.html|", "|/a\xef\xbf\xbd\xef\xbf\xbd<b>.html|"})
         EXPECT_NE(texts.find(page), std::string::npos) << page << " in " << texts;
+}
+
+TEST_F(ExportRunTest, HtmlExportIsAWholeDocumentWithContentsAndHeading) {
+    WriteFile("UserAgents.txt", "IE\tMSIE\n");
+    session_.SetHeading({"Shop <A&B>", "www.example.com", 36647.5, 36648.25});
+    const std::string file = folder_ + "out.htm";
+    Export({"actGeneral", "actLogData", "actVisitBrowser", "actPopularDay"}, otHtmlFile, file);
+    const json document = ReadHtmlDocument(file);
+    EXPECT_EQ(document["doctype"], "DOCTYPE html");
+    EXPECT_EQ(document["lang"], "en");
+    EXPECT_EQ(document["charset"], "utf-8");
+    EXPECT_EQ(document["title"], "Shop <A&B>");
+    EXPECT_EQ(document["h1"], "Shop <A&B>");
+    EXPECT_EQ(document["unbalanced"], json::array());
+    EXPECT_EQ(document["foreign"], json::array());
+    // One section per exported statistic, each linked once from the contents, in order.
+    ASSERT_EQ(document["sections"].size(), 3u);
+    ASSERT_EQ(document["contents"].size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ("#" + document["sections"][i]["id"].get<std::string>(), document["contents"][i]);
+    const std::string html = Read(file);
+    EXPECT_NE(html.find("<p class=\"about\">Domain www.example.com, 2000-05-01 12:00:00 to "
+                        "2000-05-02 06:00:00</p>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<li><a href=\"#statistic-2\">Browser</a></li>"), std::string::npos);
+    EXPECT_NE(html.find("@media print"), std::string::npos);
+}
+
+TEST_F(ExportRunTest, HtmlExportWithoutHeadingNamesItselfAndSaysNoMore) {
+    const std::string file = folder_ + "out.htm";
+    session_.SetHeading({"  ", "", 36647.5, std::nullopt});
+    Export({"actGeneral"}, otHtmlFile, file);
+    const json document = ReadHtmlDocument(file);
+    EXPECT_EQ(document["title"], "Vestrel report");
+    EXPECT_EQ(document["unbalanced"], json::array());
+    EXPECT_EQ(Read(file).find("class=\"about\""), std::string::npos);
 }
 
 TEST_F(ExportRunTest, HtmlExportWritesEachTableAsItComes) {
@@ -174,9 +226,9 @@ TEST_F(ExportRunTest, HtmlExportWritesEachTableAsItComes) {
                              "</CENTER>\r\n</TD></TR>\r\n<TR   BGCOLOR=\"AFAFAF\">\r\n"
                              "<TD  ALIGN =\"LEFT\" ><FONT SIZE=2 FACE=\"Arial\" "
                              "COLOR=\"000000\"><B>Page</B></FONT></TD>\r\n</TR>\r\n"
-                             "</TABLE>\r\n</CENTER>\r\n<BR>\r\n<BR>\r\n"));
+                             "</TABLE>\r\n</CENTER>\r\n</section>\r\n"));
     session_.EndExport();
-    EXPECT_TRUE(Read(file).ends_with("</HTML></BODY>\r\n"));
+    EXPECT_TRUE(Read(file).ends_with("</body>\r\n</html>\r\n"));
 }
 
 TEST_F(ExportRunTest, RtfExportBreaksPagesBetweenReportsOnly) {
