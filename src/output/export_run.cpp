@@ -11,6 +11,7 @@
 #include "output/html_export.h"
 #include "output/html_render.h"
 #include "output/rtf_render.h"
+#include "output/svg_chart.h"
 
 namespace vestrel {
 
@@ -103,8 +104,9 @@ TExportChoice AcceptExportChoice(const TExportCheckList& list, const std::string
 class TExportDocument {
   public:
     virtual ~TExportDocument() = default;
-    // Returns the number of worksheets the table took.
-    virtual int Append(const TVarGrid& grid, const std::string& title) = 0;
+    // Returns the number of worksheets the table took; `action` (or nullptr) computed the grid.
+    virtual int Append(const TVarGrid& grid, const std::string& title,
+                       const TReportAction* action) = 0;
     // Completes the document; the file is whole once this returns.
     virtual void Finish() = 0;
 };
@@ -151,10 +153,16 @@ class THtmlExportDocument : public TStreamedDocument {
             std::filesystem::remove(FileName(), ignored);
     }
 
-    int Append(const TVarGrid& grid, const std::string& title) override {
+    int Append(const TVarGrid& grid, const std::string& title,
+               const TReportAction* action) override {
         std::vector<std::string> lines = {HtmlSectionStart(++sections_)};
         const std::vector<std::string> table = RenderHtmlTable(grid, title);
         lines.insert(lines.end(), table.begin(), table.end());
+        if (action) {
+            const std::vector<std::string> chart =
+                RenderSvgChart(ChartForReport(*action, grid, title));
+            lines.insert(lines.end(), chart.begin(), chart.end());
+        }
         lines.emplace_back(kHtmlSectionEnd);
         WriteLines(lines);
         return 1;
@@ -183,7 +191,8 @@ class TRtfExportDocument : public TStreamedDocument {
         Write(RtfFileHeader());
     }
 
-    int Append(const TVarGrid& grid, const std::string& title) override {
+    int Append(const TVarGrid& grid, const std::string& title,
+               const TReportAction* /*action*/) override {
         if (Written() >= kRtfPageBreakFrom) Write(kRtfPageBreak);
         Write(RenderRtfReport(grid, title));
         return 1;
@@ -201,7 +210,8 @@ class TExcelExportDocument : public TExportDocument {
     TExcelExportDocument(const std::string& fileName, int reportCount)
         : workbook_(fileName, reportCount) {}
 
-    int Append(const TVarGrid& grid, const std::string& title) override {
+    int Append(const TVarGrid& grid, const std::string& title,
+               const TReportAction* /*action*/) override {
         return workbook_.WriteReport(grid, title);
     }
     void Finish() override { workbook_.Finish(); }
@@ -252,14 +262,15 @@ void TExportSession::BeginExport(int target, const std::string& fileName, int re
     outputTarget_ = target;
 }
 
-void TExportSession::RenderReport(const TVarGrid& grid, const std::string& title) {
+void TExportSession::RenderReport(const TVarGrid& grid, const std::string& title,
+                                  const TReportAction* action) {
     if (outputTarget_ == otScreen) {
         if (view_) view_->LoadLines(HtmlViewPage(grid, title));
         return;
     }
     status_->SetStatusText("Writing " + title + "...");
     status_->ProcessPendingEvents();
-    exported_.push_back({title, document_->Append(grid, title)});
+    exported_.push_back({title, document_->Append(grid, title, action)});
 }
 
 void TExportSession::EndExport() {
@@ -303,7 +314,7 @@ void TExportSession::ExportReports(const std::vector<const TReportAction*>& repo
         TVarGrid grid(locale_);
         TReportContext context{analyzer, grid, settings, {}};
         reports[i]->Generator(context);
-        RenderReport(grid, titles[i]);
+        RenderReport(grid, titles[i], reports[i]);
     }
     EndExport();
 }

@@ -125,8 +125,10 @@ class TExportSession {
     // contents. A file that cannot be created raises "Cannot create file " + name.
     void BeginExport(int target, const std::string& fileName, int reportCount,
                      const std::vector<std::string>& titles = {});
-    // Shows the table (target 0) or appends it to the export document.
-    void RenderReport(const TVarGrid& grid, const std::string& title);
+    // Shows the table (target 0) or appends it to the export document; an HTML file draws the
+    // chart of `action`, when it has one, after the table.
+    void RenderReport(const TVarGrid& grid, const std::string& title,
+                      const TReportAction* action = nullptr);
     // Completes and writes the export document; the output returns to the screen.
     void EndExport();
 

@@ -196,6 +196,10 @@ TEST_F(ExportRunTest, HtmlExportIsAWholeDocumentWithContentsAndHeading) {
     ASSERT_EQ(document["contents"].size(), 3u);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ("#" + document["sections"][i]["id"].get<std::string>(), document["contents"][i]);
+    // A chart after the table of each charted statistic only.
+    EXPECT_EQ(document["sections"][0]["svg"], 0);
+    EXPECT_EQ(document["sections"][1]["svg"], 1);
+    EXPECT_EQ(document["sections"][2]["svg"], 1);
     const std::string html = Read(file);
     EXPECT_NE(html.find("<p class=\"about\">Domain www.example.com, 2000-05-01 12:00:00 to "
                         "2000-05-02 06:00:00</p>"),
