@@ -41,6 +41,9 @@ std::string WorkbookPattern(const std::string& layout) {
     return pattern;
 }
 
+// 1/256 of a character of the workbook's default font per screen pixel.
+constexpr double kCharUnitsPerPixel = 36.6;
+
 TCellFormat Format(TTextFormat textFormat, std::string userPattern = "") {
     TCellFormat format;
     format.TextFormat = textFormat;
@@ -133,14 +136,20 @@ int ExcelSheetsFor(int rowCount) {
     return std::max(1, (dataRows + kSheetDataRows - 1) / kSheetDataRows);
 }
 
+int ExcelColumnWidth(int pixels) {
+    return static_cast<int>(std::lround(std::clamp(pixels * kCharUnitsPerPixel, 0.0, 65535.0)));
+}
+
 void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title, int part) {
+    const int colCount = std::min(grid.ColCount(), TXLSWrite::kMaxCol + 1);
+    for (int col = 0; col < colCount; ++col)
+        writer.WriteColumnWidth(col, col, ExcelColumnWidth(grid.GetColWidth(col)));
     std::string buffer;
     const std::string partTitle = part == 0 ? title : title + " (" + std::to_string(part + 1) + ")";
     WriteCutText(writer, 0, 0, partTitle, kTitleFormat, buffer);
     // The heading row goes to sheet row 1, the part's data rows from sheet row 2 on.
     const int firstRow = 1 + part * kSheetDataRows;
     const int endRow = std::min(grid.RowCount(), firstRow + kSheetDataRows);
-    const int colCount = std::min(grid.ColCount(), TXLSWrite::kMaxCol + 1);
     for (int col = 0; col < colCount; ++col) {
         const int numberFormat = NumberFormat(grid.GetColDecimals(col));
         if (grid.RowCount() > 0) WriteGridCell(writer, grid, col, 0, 1, numberFormat, buffer);

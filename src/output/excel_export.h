@@ -19,9 +19,12 @@ inline constexpr int kSheetDataRows = TXLSWrite::kMaxRow - 1;
 // The number of worksheets a grid of `rowCount` rows (headings included) takes.
 int ExcelSheetsFor(int rowCount);
 
+// A grid column's width in pixels as a worksheet column's width in 1/256 of a character.
+int ExcelColumnWidth(int pixels);
+
 // Writes part `part` (from 0) of `grid` into the current sheet of a writer set up by
-// SetUpExcelExport: the title, " (2)", " (3)" ... added after the first part, the heading row
-// and the part's data rows.
+// SetUpExcelExport: the columns' widths, the title, " (2)", " (3)" ... added after the first
+// part, the heading row and the part's data rows.
 void WriteExcelSheet(TXLSWrite& writer, const TVarGrid& grid, const std::string& title,
                      int part = 0);
 

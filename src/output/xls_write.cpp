@@ -496,6 +496,7 @@ void TXLSWrite::NextSheet() {
     }
     sheetOffsets_.push_back(Position());
     ++sheetsStarted_;
+    sheetHasCells_ = false;
     WriteSheetStart();
     FlushWhenFull();
 }
@@ -588,12 +589,29 @@ void TXLSWrite::Reset() {
 
 // ---- Cells ----
 
-uint16_t TXLSWrite::CellXF(int col, int row, int format) const {
+void TXLSWrite::WriteColumnWidth(int firstCol, int lastCol, int width) {
+    if (!FileIsOpen()) throw EXLSError("Can not write column widths when file is closed");
+    if (sheetHasCells_) throw EXLSError("Column widths come before the sheet's cells");
+    if (firstCol < 0 || lastCol > kMaxCol || firstCol > lastCol)
+        throw EXLSError("Columns " + std::to_string(firstCol) + " to " + std::to_string(lastCol) +
+                        ": outside the worksheet");
+    StartRecord(0x007D);  // COLINFO
+    Put16(static_cast<uint16_t>(firstCol));
+    Put16(static_cast<uint16_t>(lastCol));
+    Put16(static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF)));
+    Put16(kFirstCellXF - 1);  // the default cell format
+    Put16(0);                 // shown, not collapsed, no outline level
+    Put8(0);
+    EndRecord();
+}
+
+uint16_t TXLSWrite::CellXF(int col, int row, int format) {
     if (!FileIsOpen()) throw EXLSError("Can not write cells when file is closed");
     if (col < 0 || col > kMaxCol || row < 0 || row > kMaxRow)
         throw EXLSError(CellName(col, row) + ": outside the worksheet");
     if (format < kDefaultFormat || format >= formatCount_)
         throw EXLSError(CellName(col, row) + ": no cell format " + std::to_string(format));
+    sheetHasCells_ = true;
     return static_cast<uint16_t>(format == kDefaultFormat ? kFirstCellXF - 1
                                                           : kFirstCellXF + format);
 }

@@ -153,6 +153,10 @@ class TXLSWrite {
     // file. Does nothing when no file is open.
     void CloseFile();
 
+    // Gives the columns `firstCol` to `lastCol` of the current sheet a width in 1/256 of a
+    // character (cut to 0..65535). The widths come before the sheet's first cell.
+    void WriteColumnWidth(int firstCol, int lastCol, int width);
+
     // `format` is kDefaultFormat or an index into Formats.
     void WriteNumber(int col, int row, double value, int format);
     // A UTF-8 text, written in code page 1252; an empty text writes nothing.
@@ -175,7 +179,7 @@ class TXLSWrite {
     void WriteSheetSetup();
     void WriteSheetEnd();
     void WriteWindow1();
-    uint16_t CellXF(int col, int row, int format) const;
+    uint16_t CellXF(int col, int row, int format);
     std::string SheetName(const std::string& name) const;
     void CreateFile();
     size_t Position() const { return flushed_ + buffer_.size(); }
@@ -214,6 +218,7 @@ class TXLSWrite {
     std::vector<TExcelFont> distinctFonts_;
     int formatCount_ = 0;
     int sheetsStarted_ = 0;
+    bool sheetHasCells_ = false;
     std::string textBuffer_;
 };
 

@@ -171,10 +171,21 @@ TEST_F(ExcelExportTest, XlrdReadsTitlesHeadingsValuesAndFormats) {
         EXPECT_EQ(cell["value"], expected[col - 1].Value) << "column " << col;
         EXPECT_EQ(cell["format"], expected[col - 1].Format) << "column " << col;
     }
+    // Every column as wide as in the grid, 50 pixels; the one-column sheets 100 pixels.
+    for (int col = 0; col < 9; ++col) EXPECT_EQ(sheet["widths"][std::to_string(col)], 1830) << col;
+    EXPECT_EQ(book["sheets"][1]["widths"], json({{"0", 3660}}));
     EXPECT_EQ(Cell(sheet, 2, 0)["value"], kLongText.substr(0, 252) + "...");
     EXPECT_EQ(Cell(sheet, 3, 0)["value"], kLongestText);
     EXPECT_EQ(Cell(sheet, 2, 8)["value"], kUtf8Text);
     for (int col : {0, 1, 8}) EXPECT_TRUE(Cell(sheet, 4, col).is_null()) << "column " << col;
+}
+
+TEST(ExcelColumnWidthTest, PixelsBecomeCharacterUnitsWithinTheRecordsRange) {
+    EXPECT_EQ(ExcelColumnWidth(50), 1830);
+    EXPECT_EQ(ExcelColumnWidth(1), 37);
+    EXPECT_EQ(ExcelColumnWidth(0), 0);
+    EXPECT_EQ(ExcelColumnWidth(-20), 0);
+    EXPECT_EQ(ExcelColumnWidth(5000), 65535);
 }
 
 TEST_F(ExcelExportTest, LibreOfficeShowsTheSheetsFormatted) {

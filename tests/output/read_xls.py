@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Prints a JSON dump of an Excel workbook as xlrd reads it: per sheet its name and every
-non-empty cell with its kind, value, number format and font."""
+non-empty cell with its kind, value, number format and font, and the column widths."""
 import json
 import sys
 
@@ -31,7 +31,9 @@ def main():
         cells = [cell_entry(book, sheet, r, c)
                  for r in range(sheet.nrows) for c in range(sheet.ncols)
                  if sheet.cell_type(r, c) != xlrd.XL_CELL_EMPTY]
-        sheets.append({"name": sheet.name, "nrows": sheet.nrows, "cells": cells})
+        widths = {str(col): info.width for col, info in sheet.colinfo_map.items()}
+        sheets.append({"name": sheet.name, "nrows": sheet.nrows, "cells": cells,
+                       "widths": widths})
     json.dump({"biff": book.biff_version, "codepage": book.codepage, "sheets": sheets},
               sys.stdout, ensure_ascii=False)
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -189,6 +190,35 @@ TEST_F(XLSWriteTest, CellsKeepTheirOrderAddressesAndFormats) {
     EXPECT_EQ(labels[0].Data, "\xFF\x3F\xFF\0\x0F\0\x04\0"s + "last" + '\0');
 }
 
+TEST_F(XLSWriteTest, ColumnWidthsComeAfterTheDefaultWidthAndBeforeTheCells) {
+    writer_.Sheets = {"Sheet1", "Sheet2"};
+    writer_.OpenFile();
+    writer_.WriteColumnWidth(2, 4, 1830);
+    writer_.WriteColumnWidth(0, 0, 100000);
+    writer_.WriteNumber(0, 0, 1, TXLSWrite::kDefaultFormat);
+    ExpectXLSError([&] { writer_.WriteColumnWidth(1, 1, 10); },
+                   "Column widths come before the sheet's cells");
+    writer_.NextSheet();  // a new sheet takes widths again
+    writer_.WriteColumnWidth(255, 255, -5);
+    ExpectXLSError([&] { writer_.WriteColumnWidth(3, 2, 1); },
+                   "Columns 3 to 2: outside the worksheet");
+    ExpectXLSError([&] { writer_.WriteColumnWidth(0, 256, 1); },
+                   "Columns 0 to 256: outside the worksheet");
+    const std::vector<TRecord> records = Close();
+    const std::vector<TRecord> widths = WithId(records, 0x007D);
+    ASSERT_EQ(widths.size(), 3u);
+    EXPECT_EQ(widths[0].Data, "\x02\0\x04\0\x26\x07\x0F\0\0\0\0"s);
+    EXPECT_EQ(U16(widths[1].Data, 4), 0xFFFFu);
+    EXPECT_EQ(U16(widths[2].Data, 0), 255u);
+    EXPECT_EQ(U16(widths[2].Data, 4), 0u);
+    std::vector<unsigned> ids = PartIds(records, 1);
+    const auto width = std::find(ids.begin(), ids.end(), 0x007Du);
+    ASSERT_NE(width, ids.end());
+    EXPECT_EQ(*(width - 1), 0x0055u);
+    EXPECT_EQ(*(width + 1), 0x007Du);
+    EXPECT_EQ(*(width + 2), 0x0203u);
+}
+
 TEST_F(XLSWriteTest, TextsAreCodePage1252AndLimitedAfterConversion) {
     EXPECT_EQ(Label("\xE2\x82\xAC\xC3\xA4\xE6\x97\xA5").substr(6), "\x03\0\x80\xE4?\0"s);
     std::string latin;
@@ -205,6 +235,8 @@ TEST_F(XLSWriteTest, MisuseFailsWithItsText) {
     ExpectXLSError([&] { writer_.NextSheet(); }, "Call to NextSheet without OpenFile");
     ExpectXLSError([&] { writer_.WriteNumber(0, 0, 1, -1); },
                    "Can not write cells when file is closed");
+    ExpectXLSError([&] { writer_.WriteColumnWidth(0, 0, 1); },
+                   "Can not write column widths when file is closed");
     writer_.CloseFile();
     const std::string fileName = writer_.FileName;
     writer_.FileName = "  ";
