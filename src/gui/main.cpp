@@ -1,7 +1,6 @@
 // The desktop program: opens the data folder's store, shows the main window and works through
 // the command line ("?" for its help, R followed by a report name to open that report).
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 #include <string>
 #include <vector>
@@ -31,19 +30,13 @@ std::vector<std::string> ReportArguments(const QStringList& arguments, std::stri
     return rest;
 }
 
-// Desktops without a configured theme still get the program's icons.
-void ChooseIconTheme() {
-    if (QIcon::hasThemeIcon("document-open")) return;
-    QIcon::setThemeName("Adwaita");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("vestrel");
     QApplication::setDesktopFileName("vestrel");
-    ChooseIconTheme();
+    vestrel::gui::ChooseIconTheme();
 
     std::string dataDir;
     const std::vector<std::string> arguments = ReportArguments(application.arguments(), dataDir);

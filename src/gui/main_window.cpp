@@ -53,6 +53,10 @@ QIcon ThemeIcon(const char* name) {
 
 }  // namespace
 
+void ChooseIconTheme() {
+    if (!QIcon::hasThemeIcon("document-open")) QIcon::setThemeName("Adwaita");
+}
+
 TfrmMain::TfrmMain(TDM1& store, std::string dataFolder, QWidget* parent)
     : QMainWindow(parent),
       store_(store),

@@ -23,6 +23,9 @@ namespace vestrel::gui {
 
 class TReportPages;
 
+// Desktops without a configured icon theme still get the program's icons.
+void ChooseIconTheme();
+
 class TfrmMain : public QMainWindow, public TMainHost {
     Q_OBJECT
 

@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     if (!dataFolder.ends_with('/')) dataFolder += '/';
     outFolder = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(outFolder);
-    if (!QIcon::hasThemeIcon("document-open")) QIcon::setThemeName("Adwaita");
+    ChooseIconTheme();
     TDM1 store(dataFolder);
     store.Open();
     TfrmMain window(store, dataFolder);
