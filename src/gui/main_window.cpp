@@ -24,11 +24,14 @@
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
+#include "gui/print_commands.h"
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
 #include "gui/report_pages.h"
 #include "gui/select_report_dialog.h"
+#include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
+#include "gui/theme_icons.h"
 #include "output/clipboard_render.h"
 
 namespace vestrel::gui {
@@ -40,15 +43,6 @@ constexpr int kActionRole = Qt::UserRole + 1;
 const TReportAction* ActionOf(const QTreeWidgetItem* item) {
     if (item == nullptr) return nullptr;
     return reinterpret_cast<const TReportAction*>(item->data(0, kActionRole).value<quintptr>());
-}
-
-// The desktop theme's icon, its monochrome "-symbolic" form first, so the tool bar looks alike
-// in every theme that has them.
-QIcon ThemeIcon(const char* name) {
-    if (name == nullptr) return {};
-    const QString plain = QString::fromLatin1(name);
-    const QString symbolic = plain + "-symbolic";
-    return QIcon::hasThemeIcon(symbolic) ? QIcon::fromTheme(symbolic) : QIcon::fromTheme(plain);
 }
 
 }  // namespace
@@ -105,6 +99,8 @@ void TfrmMain::CreateCommands() {
     AddCommand("actPrint", "Print", "", "document-print");
     AddCommand("actPrintPreview", "Print preview...", "", "document-print-preview");
     AddCommand("actPrinterSetup", "Printer setup...", "", "document-page-setup");
+    AddCommand("actExportPdf", "Export to PDF...", "Export the report on show as a PDF file",
+               "x-office-document");
     AddCommand("actOptions", "&Options...", "Options", "preferences-system");
     AddCommand("actExit", "E&xit", "Exit Vestrel", "application-exit");
     AddCommand("actCopy", "Copy", "", "edit-copy");
@@ -133,9 +129,8 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actPrint",
-                             "actPrintPreview", "actPrinterSetup", "actOptions",
-                             "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
+    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actOptions",
+                             "actDNSLookupAtCursor", "act3DGraph"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
@@ -156,6 +151,14 @@ void TfrmMain::CreateCommands() {
     connect(Command("actAbout"), &QAction::triggered, this, [this] { ShowAboutBox(this); });
     connect(Command("actShowTargets"), &QAction::triggered, this, &TfrmMain::ShowTargetsAtRow);
     connect(Command("actOpenLink"), &QAction::triggered, this, &TfrmMain::OpenLinkAtRow);
+    printing_ = new TPrintCommands(this);
+    connect(Command("actPrint"), &QAction::triggered, this,
+            [this] { Guarded([&] { printing_->Print(model_.Grid, model_.Window.Title); }); });
+    connect(Command("actPrintPreview"), &QAction::triggered, this,
+            [this] { Guarded([&] { printing_->Preview(model_.Grid, model_.Window.Title); }); });
+    connect(Command("actPrinterSetup"), &QAction::triggered, printing_, &TPrintCommands::SetUp);
+    connect(Command("actExportPdf"), &QAction::triggered, this,
+            [this] { Guarded([&] { printing_->ExportPdf(model_.Grid, model_.Window.Title); }); });
 }
 
 void TfrmMain::CreateMenus() {
@@ -165,6 +168,7 @@ void TfrmMain::CreateMenus() {
     file->addActions({Command("actExport"), Command("actDNSLookup")});
     file->addSeparator();
     file->addActions({Command("actPrint"), Command("actPrintPreview"), Command("actPrinterSetup")});
+    file->addAction(Command("actExportPdf"));
     file->addSeparator();
     file->addAction(Command("actOptions"));
     file->addSeparator();
@@ -227,6 +231,17 @@ void TfrmMain::CreateLayout() {
     tree_->setUniformRowHeights(true);
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { RunTreeItem(current); });
+    tree_->setColumnCount(2);
+    tree_->setHeaderLabels({"Report", "Hits"});
+    tree_->setHeaderHidden(false);
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    tree_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    siteTree_ = new TSiteTreeView(
+        *tree_, model_,
+        [this](const TReportAction& action, const std::string& path) { RunAction(action, path); });
+    connect(Command("actBuildSiteTreeMenu"), &QAction::triggered, siteTree_, &TSiteTreeView::Build);
 
     pages_ = new TReportPages(model_.Grid, this);
     connect(pages_, &TReportPages::RowSelected, this, &TfrmMain::UpdateRowCommands);
@@ -315,6 +330,7 @@ void TfrmMain::RebuildTree() {
         }
     }
     tree_->expandAll();
+    siteTree_->Attach(TreeItem("actBuildSiteTree"));
     if (tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
     buildingTree_ = false;
 }
@@ -328,10 +344,14 @@ QTreeWidgetItem* TfrmMain::TreeItem(const char* action) const {
 }
 
 void TfrmMain::RunTreeItem(QTreeWidgetItem* item) {
+    if (buildingTree_ || siteTree_->Select(item)) return;
     const TReportAction* action = ActionOf(item);
-    if (buildingTree_ || action == nullptr) return;
+    if (action != nullptr) RunAction(*action, {});
+}
+
+void TfrmMain::RunAction(const TReportAction& action, const std::string& daySpanPath) {
     const TLogDataWidths widths = pages_->LogGridWidths();
-    Guarded([&] { model_.RunTreeAction(*action, {}, widths); });
+    Guarded([&] { model_.RunTreeAction(action, daySpanPath, widths); });
     ApplyWindowState();
 }
 

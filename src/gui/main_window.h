@@ -21,7 +21,9 @@ class QTreeWidgetItem;
 
 namespace vestrel::gui {
 
+class TPrintCommands;
 class TReportPages;
+class TSiteTreeView;
 
 // Desktops without a configured icon theme still get the program's icons.
 void ChooseIconTheme();
@@ -46,6 +48,8 @@ class TfrmMain : public QMainWindow, public TMainHost {
     QString StatusText() const;
     // The tree item of a report action ("actVisitBrowser"), or null.
     QTreeWidgetItem* TreeItem(const char* action) const;
+    TSiteTreeView* SiteTreeView() const { return siteTree_; }
+    TPrintCommands* Printing() const { return printing_; }
 
     // TMainHost
     bool SelectReport(TDM1& store, TLogFileDataParam& files) override;
@@ -69,6 +73,7 @@ class TfrmMain : public QMainWindow, public TMainHost {
 
     void RebuildTree();
     void RunTreeItem(QTreeWidgetItem* item);
+    void RunAction(const TReportAction& action, const std::string& daySpanPath);
     void RunFilteredLogData(bool commonStep);
     void ApplyWindowState();
     void ShowView(TReportView view);
@@ -93,6 +98,8 @@ class TfrmMain : public QMainWindow, public TMainHost {
     TReportPages* pages_ = nullptr;
     int selectedRow_ = -1;
     bool buildingTree_ = false;
+    TSiteTreeView* siteTree_ = nullptr;
+    TPrintCommands* printing_ = nullptr;
 };
 
 }  // namespace vestrel::gui

@@ -170,13 +170,16 @@ double TextHeight(int pointSize) {
     return pointSize * 1.25;
 }
 
+void CheckPrintColumns(const TVarGrid& grid) {
+    if (grid.ColCount() <= kMaxPrintColumns) return;
+    char message[64];
+    std::snprintf(message, sizeof message, "Max %d columns in Grid", kMaxPrintColumns);
+    throw EVestrelError(message);
+}
+
 TPrintLayout LayoutGridReport(const TVarGrid& grid, const std::string& title,
                               const TGridReportOptions& options) {
-    if (grid.ColCount() > kMaxPrintColumns) {
-        char message[64];
-        std::snprintf(message, sizeof message, "Max %d columns in Grid", kMaxPrintColumns);
-        throw EVestrelError(message);
-    }
+    CheckPrintColumns(grid);
     TPrintLayout layout;
     layout.Orientation = options.Page.Orientation;
     layout.PrintableWidth = options.Page.PrintableWidth();

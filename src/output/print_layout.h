@@ -104,6 +104,9 @@ struct TPrintLayout {
 // The height of a line of text of that point size.
 double TextHeight(int pointSize);
 
+// Fails with "Max 32 columns in Grid" when the grid has more than 32 columns.
+void CheckPrintColumns(const TVarGrid& grid);
+
 // Lays out the printout of `grid` under `title`. Fails with "Max 32 columns in Grid" when the
 // grid has more than 32 columns.
 TPrintLayout LayoutGridReport(const TVarGrid& grid, const std::string& title,

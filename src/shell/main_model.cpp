@@ -273,11 +273,18 @@ bool TMainModel::ReopenEditedReport() {
 }
 
 void TMainModel::StoreSiteTree() {
-    if (SiteTree == nullptr || SiteTree->SiteTreeRoot()->Children.empty()) return;
+    const TSiteItem* root = SiteTree != nullptr ? SiteTree->SiteTreeRoot() : nullptr;
+    if (root == nullptr || root->Children.empty()) return;
     if (store_.ReadReports().empty() || !store_.FindReport(OpenReportName)) return;
     TReportRecord report = store_.CurrentReport();
     report.SiteTree = SaveSiteTree(*SiteTree);
     store_.PostReport(report);
+}
+
+void TMainModel::RebuildSiteTree() {
+    if (SiteTree == nullptr || Analyzer == nullptr || SiteTree->SiteTreeRoot() == nullptr) return;
+    BuildSiteTree(*SiteTree, *Analyzer, Settings.StopBuildTree);
+    SiteTree->SiteTreeRoot()->Expanded = true;
 }
 
 void TMainModel::Close() {

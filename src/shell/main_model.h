@@ -113,6 +113,8 @@ class TMainModel {
     // analyser.
     void Close();
     void StoreSiteTree();
+    // Replaces the site tree by the one built from the open report's hits ("Build Site Tree").
+    void RebuildSiteTree();
 
     TMainSettings Settings;
     std::string OpenReportName;

@@ -121,6 +121,27 @@ TEST_F(MainModelTest, ClosingStoresABuiltSiteTreeOnly) {
     EXPECT_EQ(store_->CurrentReport().SiteTree, "a.html\r\nb.html\r\n");
 }
 
+// "Build Site Tree" replaces the tree and counts it; a deleted root builds and stores nothing,
+// and the stored tree stays as it was.
+TEST_F(MainModelTest, RebuildingAndDeletingTheSiteTreeRoot) {
+    AddReport("Site", "www.example.com");
+    model_->RebuildSiteTree();  // nothing open: nothing to do
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    AddSiteItemChild(*model_->SiteTree->SiteTreeRoot());
+    model_->RebuildSiteTree();
+    EXPECT_EQ(RenderSiteTree(*model_->SiteTree), "www.example.com\t\n  a.html\t1\n  b.html\t1\n");
+    EXPECT_TRUE(model_->SiteTree->SiteTreeRoot()->Expanded);
+    model_->Close();
+
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    model_->SiteTree->Delete(*model_->SiteTree->SiteTreeRoot());
+    model_->RebuildSiteTree();
+    EXPECT_EQ(model_->SiteTree->SiteTreeRoot(), nullptr);
+    model_->Close();
+    ASSERT_TRUE(store_->FindReport("Site"));
+    EXPECT_EQ(store_->CurrentReport().SiteTree, "a.html\r\nb.html\r\n");
+}
+
 }  // namespace
 
 namespace {

@@ -16,9 +16,12 @@
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
+#include "gui/print_commands.h"
+#include "gui/print_preview_window.h"
 #include "gui/progress_window.h"
 #include "gui/report_pages.h"
 #include "gui/select_report_dialog.h"
+#include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
 #include "shell/report_store.h"
 
@@ -104,6 +107,43 @@ void Dialogs(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
     if (QWidget* help = HelpWindow()) Save(*help, "window-help");
 }
 
+// The site tree built from the demo log, a folder opened and one of its pages' day span shown.
+void SiteTree(TfrmMain& window) {
+    window.Command("actBuildSiteTreeMenu")->trigger();
+    QTreeWidgetItem* root = window.SiteTreeView()->RootItem();
+    if (root == nullptr) return;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* folder = root->child(i);
+        if (folder->text(0) != "products") continue;
+        folder->setExpanded(true);
+        if (folder->childCount() > 0) {
+            folder->child(0)->setExpanded(true);
+            if (folder->child(0)->childCount() > 0)
+                window.Tree()->setCurrentItem(folder->child(0)->child(0));
+        }
+        window.Tree()->scrollToItem(folder);
+    }
+    Save(window, "main-site-tree");
+}
+
+// The preview of the general summary (its group rows on silver) at whole page and page width,
+// and the same printout written as a PDF file for scripts/screenshots to render.
+void Printing(TfrmMain& window) {
+    Choose(window, "actGeneral");
+    window.Command("actPrintPreview")->trigger();
+    auto* preview = window.findChild<TfrmPrintPreview*>();
+    if (preview == nullptr) return;
+    preview->showNormal();
+    preview->resize(1100, 850);
+    preview->ApplyZoomText("Hela sidan");
+    Save(*preview, "preview-whole-page");
+    preview->ApplyZoomText("Bredd");
+    Save(*preview, "preview-width");
+    preview->close();
+    window.Printing()->ExportPdfTo(window.Model().Grid, window.Model().Window.Title,
+                                   outFolder + "/general.pdf");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,6 +166,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     MainWindowViews(window);
+    SiteTree(window);
+    Printing(window);
     Dialogs(window, store, dataFolder);
     return 0;
 }
