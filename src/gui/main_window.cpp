@@ -264,7 +264,7 @@ void TfrmMain::CreateLayout() {
     splitter_->addWidget(tree_);
     splitter_->addWidget(right);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({250, 850});
+    splitter_->setSizes({290, 810});
     splitter_->setChildrenCollapsible(false);
     setCentralWidget(splitter_);
 

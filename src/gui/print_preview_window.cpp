@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrintPreviewWidget>
+#include <QScrollBar>
 #include <QToolBar>
 
 #include "gui/grid_printer.h"
@@ -62,7 +64,7 @@ void TfrmPrintPreview::CreateCommands() {
             &QWidget::close);
     connect(AddCommand("actWholePage", kWholePage, "zoom-fit-best"), &QAction::triggered, this,
             [this] { ApplyZoomText(kWholePage); });
-    connect(AddCommand("actPageWidth", kPageWidth, "zoom-original"), &QAction::triggered, this,
+    connect(AddCommand("actPageWidth", kPageWidth, "view-fullscreen"), &QAction::triggered, this,
             [this] { ApplyZoomText(kPageWidth); });
     connect(AddCommand("actPrint", "&Skriv ut", "document-print"), &QAction::triggered, this,
             &TfrmPrintPreview::Print);
@@ -140,7 +142,17 @@ void TfrmPrintPreview::ApplyZoomText(const QString& text) {
         const double percent = QString(text).remove('%').trimmed().toDouble(&number);
         if (number && percent > 0) preview_->setZoomFactor(std::clamp(percent, 5.0, 1000.0) / 100);
     }
+    ShowPageTop();
     ShowZoom();
+}
+
+// A new zoom shows the current page from its top, as moving to a page does.
+void TfrmPrintPreview::ShowPageTop() {
+    auto* view = preview_->findChild<QGraphicsView*>();
+    if (view == nullptr || PageCount() == 0) return;
+    QScrollBar* bar = view->verticalScrollBar();
+    const double perPage = static_cast<double>(bar->maximum() + bar->pageStep()) / PageCount();
+    bar->setValue(qRound((CurrentPage() - 1) * perPage));
 }
 
 void TfrmPrintPreview::ShowZoom() {

@@ -44,6 +44,7 @@ class TfrmPrintPreview : public QMainWindow {
     void CreateToolBar();
     void CreateMenu();
     void ShowZoom();
+    void ShowPageTop();
     void UpdatePageLabel();
     void Print();
     void SetUp();

@@ -113,6 +113,8 @@ QTreeWidgetItem* TSiteTreeView::AddItem(QTreeWidgetItem* parent, TSiteItem& site
     item->setIcon(0, SitePictureIcon(site.Picture));
     item->setTextAlignment(kHitsColumn, Qt::AlignRight | Qt::AlignVCenter);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    // The tree is narrow and paths are deep: the whole path shows on hovering.
+    item->setToolTip(0, ToQString(SiteItemPath(site)));
     return item;
 }
 
@@ -194,6 +196,14 @@ void TSiteTreeView::Renamed(QTreeWidgetItem* item, int column) {
     RenameSiteItem(*site, FromQString(item->text(0)));
     const QSignalBlocker quiet(&tree_);
     item->setText(0, ToQString(site->Caption));
+    // The item's path and the paths below it have changed.
+    std::vector<QTreeWidgetItem*> pending{item};
+    while (!pending.empty()) {
+        QTreeWidgetItem* at = pending.back();
+        pending.pop_back();
+        at->setToolTip(0, ToQString(SiteItemPath(*SiteItem(at))));
+        for (int i = 0; i < at->childCount(); ++i) pending.push_back(at->child(i));
+    }
 }
 
 void TSiteTreeView::Delete() {

@@ -184,6 +184,7 @@ TEST_F(SiteTreeWindowTest, EditsAreStoredOnClosingAndLoadedAtTheNextOpening) {
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();       // the editor commits on the next turn of the event loop
     EXPECT_EQ(added->text(0), "tents");  // a leading "/" or blank would be a level in the memo
+    EXPECT_EQ(added->toolTip(0), "/products/tents");
     Run("actAddSiteItemAfter");          // a second child of products
     EXPECT_EQ(products->child(products->childCount() - 1)->text(0), "New item");
 

@@ -121,7 +121,8 @@ void SiteTree(TfrmMain& window) {
             if (folder->child(0)->childCount() > 0)
                 window.Tree()->setCurrentItem(folder->child(0)->child(0));
         }
-        window.Tree()->scrollToItem(folder);
+        window.Tree()->scrollToItem(window.Tree()->currentItem(),
+                                    QAbstractItemView::PositionAtCenter);
     }
     Save(window, "main-site-tree");
 }
