@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -24,6 +26,7 @@
 #include "engine/errors.h"
 #include "gui/grid_printer.h"
 #include "gui/gui_test_util.h"
+#include "gui/main_window.h"
 #include "gui/print_commands.h"
 
 namespace {
@@ -304,6 +307,72 @@ TEST_F(PrintPreviewTest, GridsWiderThan32ColumnsAreNeitherPrintedNorPreviewed) {
 
     const QString pdf = File("32.pdf");
     EXPECT_EQ(printing_.ExportPdfTo(MakeGrid(5, 32), "  Wide", pdf), 1);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vestrel;
+using namespace vestrel::gui;
+using namespace vestrel::gui::testing;
+
+// The File menu's print commands over the report on show in the main window.
+TEST(PrintCommandsTest, TheFileMenuPrintsPreviewsAndExportsTheReportOnShow) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    TRecordingPresenter messages;
+    const std::string folder = MakeDataFolder();
+    {
+        TDM1 store(folder);
+        store.Open();
+        AddReport(store, "Demo", "1" + kDemoLog);
+        TfrmMain window(store, folder);
+        window.show();
+        ASSERT_TRUE(window.OpenReport("Demo"));
+        QStringList names;
+        for (QAction* action : window.menuBar()->actions().first()->menu()->actions())
+            names << action->objectName();
+        const int print = names.indexOf("actPrint");
+        ASSERT_GE(print, 0);
+        EXPECT_EQ(names.mid(print, 4),
+                  QStringList({"actPrint", "actPrintPreview", "actPrinterSetup", "actExportPdf"}));
+        for (const char* name : {"actPrint", "actPrintPreview", "actPrinterSetup", "actExportPdf"})
+            EXPECT_TRUE(window.Command(name)->isEnabled()) << name;
+
+        window.Command("actPrint")->trigger();
+        ASSERT_EQ(messages.Shown.size(), 1u);
+        EXPECT_EQ(messages.Shown[0].Text, kNoPrinterMessage);
+
+        // The printer set-up only chooses: cancelled, it prints nothing and says nothing.
+        WhenModal<QPrintDialog>([](QPrintDialog& dialog) { dialog.reject(); });
+        window.Command("actPrinterSetup")->trigger();
+        EXPECT_EQ(messages.Shown.size(), 1u);
+
+        window.Command("actPrintPreview")->trigger();
+        auto* preview = window.findChild<TfrmPrintPreview*>();
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->PageLabel()->text(), "Sida 1 av 1");
+        preview->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window.findChild<TfrmPrintPreview*>(), nullptr);  // destroyed when closed
+
+        const std::string pdf = folder + "general";  // the dialog adds the extension
+        WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+            dialog.selectFile(QString::fromStdString(pdf));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        window.Command("actExportPdf")->trigger();
+        EXPECT_EQ(messages.Shown.size(), 1u);
+        ASSERT_TRUE(std::filesystem::exists(pdf + ".pdf"));
+        if (HavePoppler()) {
+            const QString text = RunTool("pdftotext", {QString::fromStdString(pdf + ".pdf"), "-"});
+            EXPECT_TRUE(text.contains("General"));
+            EXPECT_TRUE(text.contains("Total Visiting Users"));
+            EXPECT_TRUE(text.contains("Page 1 of 1"));
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
