@@ -133,9 +133,9 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actPrint",
-                             "actPrintPreview", "actPrinterSetup", "actOptions",
-                             "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
+    for (const char* name :
+         {"actReportSettings", "actExport", "actDNSLookup", "actPrint", "actPrintPreview",
+          "actPrinterSetup", "actOptions", "actBuildSiteTreeMenu", "actDNSLookupAtCursor"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
@@ -151,6 +151,7 @@ void TfrmMain::CreateCommands() {
             [this] { ShowView(TReportView::Html); });
     connect(Command("actViewGraph"), &QAction::triggered, this,
             [this] { ShowView(TReportView::Graph); });
+    connect(Command("act3DGraph"), &QAction::triggered, this, &TfrmMain::SwitchChart3D);
     connect(Command("actHelp"), &QAction::triggered, this,
             [this] { ShowHelpTopic(this, "GettingStarted"); });
     connect(Command("actAbout"), &QAction::triggered, this, [this] { ShowAboutBox(this); });
@@ -228,7 +229,7 @@ void TfrmMain::CreateLayout() {
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { RunTreeItem(current); });
 
-    pages_ = new TReportPages(model_.Grid, this);
+    pages_ = new TReportPages(model_.Grid, model_.Chart, this);
     connect(pages_, &TReportPages::RowSelected, this, &TfrmMain::UpdateRowCommands);
     connect(pages_, &TReportPages::RowActivated, this, [this](int row) {
         UpdateRowCommands(row);
@@ -357,28 +358,37 @@ void TfrmMain::ApplyWindowState() {
     Command("actFilterLogDataMenu")->setEnabled(window.FilterMenuEnabled);
     Command("actFilterLogData")->setEnabled(window.FilterButtonEnabled);
     Command("actViewHtml")->setEnabled(window.Views.HtmlEnabled);
-    // The graph page is not part of this window yet.
-    Command("actViewGraph")->setEnabled(false);
-    TReportView shown = window.Views.Shown;
-    if (shown == TReportView::Graph) shown = TReportView::List;
+    Command("actViewGraph")->setEnabled(window.Views.GraphEnabled);
     if (window.LogGridShown && model_.Analyzer != nullptr) {
         pages_->ShowLogGrid(model_.Analyzer.get(), model_.Settings.LogDataWidths);
     } else {
         pages_->ShowReportTable();
     }
-    ShowView(shown);
+    ShowView(window.Views.Shown);
     if (!window.StatusText.empty()) SetStatus(window.StatusText);
     model_.Window.StatusText.clear();
     UpdateRowCommands(-1);
 }
 
 void TfrmMain::ShowView(TReportView view) {
-    model_.Window.Views.Shown = view;
+    model_.ShowView(view);
     Command(view == TReportView::Html    ? "actViewHtml"
             : view == TReportView::Graph ? "actViewGraph"
                                          : "actViewList")
         ->setChecked(true);
     pages_->ShowView(view);
+    ApplyChart3DCommand();
+}
+
+void TfrmMain::SwitchChart3D(bool on) {
+    model_.SetChart3D(on);
+    pages_->RedrawChart();
+    ApplyChart3DCommand();
+}
+
+void TfrmMain::ApplyChart3DCommand() {
+    Command("act3DGraph")->setEnabled(model_.Window.Views.ThreeDEnabled);
+    Command("act3DGraph")->setChecked(model_.Window.Views.ThreeDPressed);
 }
 
 void TfrmMain::UpdateRowCommands(int gridRow) {
