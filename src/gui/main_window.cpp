@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -21,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "gui/about_dialog.h"
+#include "gui/clipboard_data.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
@@ -413,12 +413,7 @@ void TfrmMain::ShowTargetsAtRow() {
 
 void TfrmMain::CopyGrid() {
     Guarded([&] {
-        const TClipboardCopy copy = CopyToClipboard(model_.Grid);
-        auto* data = new QMimeData;
-        data->setData("text/rtf", QByteArray::fromStdString(copy.Rtf));
-        data->setData("application/x-sylk", QByteArray::fromStdString(copy.Sylk));
-        data->setText(ToQString(copy.Text));
-        QApplication::clipboard()->setMimeData(data);
+        QApplication::clipboard()->setMimeData(NewClipboardData(CopyToClipboard(model_.Grid)));
     });
 }
 
