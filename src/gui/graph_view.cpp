@@ -27,9 +27,10 @@ constexpr double kLabelRoom = 16;
 constexpr double kBarWidth = 0.6;
 // The side of the square points of a line.
 constexpr int kLinePointSide = 5;
-// The pie begins at 3 o'clock: its smallest slices, last in the grid's order, then end above
-// it on the right, where their labels stack one below the other instead of side by side.
-constexpr double kPieStartAngle = 90;
+// Labels of narrow slices side by side overlap; stacked one below the other at 3 o'clock they
+// do not, so the pie turns the run of its narrow slices (the grid's last rows) to face there.
+constexpr double kNarrowSliceShare = 0.05;
+constexpr double kNarrowSlicesFacing = 90;
 
 QColor ToQColor(TChartColour colour) {
     return {colour.Red, colour.Green, colour.Blue};
@@ -67,6 +68,22 @@ QImage SquarePoint(const QColor& colour) {
     QImage point(kLinePointSide, kLinePointSide, QImage::Format_ARGB32);
     point.fill(colour);
     return point;
+}
+
+// The angle at which the pie of these values begins.
+double PieStartAngle(const std::vector<double>& values) {
+    double total = 0;
+    for (double value : values) total += value;
+    double angle = 0, runFrom = -1, runTo = 0;
+    for (double value : values) {
+        const double span = 360 * value / total;
+        if (value < total * kNarrowSliceShare) {
+            if (runFrom < 0) runFrom = angle;
+            runTo = angle + span;
+        }
+        angle += span;
+    }
+    return runFrom < 0 ? 0 : kNarrowSlicesFacing - (runFrom + runTo) / 2;
 }
 
 QLineSeries* NewLine(const TChartSeries& series) {
@@ -162,8 +179,9 @@ void TGraphView::AddPie() {
     pie_ = new QPieSeries;
     pie_->setObjectName(ObjectName(model_.Pie));
     pie_->setName(Title(model_.Pie));
-    pie_->setPieStartAngle(kPieStartAngle);
-    pie_->setPieEndAngle(kPieStartAngle + 360);
+    const double start = PieStartAngle(slices.Values);
+    pie_->setPieStartAngle(start);
+    pie_->setPieEndAngle(start + 360);
     for (size_t i = 0; i < slices.Values.size(); ++i) {
         QPieSlice* slice = pie_->append(ChartText(slices.Labels[i]), slices.Values[i]);
         slice->setColor(ToQColor(PieSliceColour(slices, i)));
@@ -171,6 +189,7 @@ void TGraphView::AddPie() {
         slice->setLabelVisible(slices.Setup.MarksVisible);
         slice->setLabelColor(Qt::black);
     }
+
     chart()->addSeries(pie_);
     FitPie();
 }
