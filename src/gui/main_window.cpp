@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -21,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "gui/about_dialog.h"
+#include "gui/clipboard_data.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
@@ -130,7 +130,7 @@ void TfrmMain::CreateCommands() {
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
     for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actOptions",
-                             "actDNSLookupAtCursor", "act3DGraph"})
+                             "actDNSLookupAtCursor"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
@@ -146,6 +146,7 @@ void TfrmMain::CreateCommands() {
             [this] { ShowView(TReportView::Html); });
     connect(Command("actViewGraph"), &QAction::triggered, this,
             [this] { ShowView(TReportView::Graph); });
+    connect(Command("act3DGraph"), &QAction::triggered, this, &TfrmMain::SwitchChart3D);
     connect(Command("actHelp"), &QAction::triggered, this,
             [this] { ShowHelpTopic(this, "GettingStarted"); });
     connect(Command("actAbout"), &QAction::triggered, this, [this] { ShowAboutBox(this); });
@@ -243,7 +244,7 @@ void TfrmMain::CreateLayout() {
         [this](const TReportAction& action, const std::string& path) { RunAction(action, path); });
     connect(Command("actBuildSiteTreeMenu"), &QAction::triggered, siteTree_, &TSiteTreeView::Build);
 
-    pages_ = new TReportPages(model_.Grid, this);
+    pages_ = new TReportPages(model_.Grid, model_.Chart, this);
     connect(pages_, &TReportPages::RowSelected, this, &TfrmMain::UpdateRowCommands);
     connect(pages_, &TReportPages::RowActivated, this, [this](int row) {
         UpdateRowCommands(row);
@@ -377,28 +378,37 @@ void TfrmMain::ApplyWindowState() {
     Command("actFilterLogDataMenu")->setEnabled(window.FilterMenuEnabled);
     Command("actFilterLogData")->setEnabled(window.FilterButtonEnabled);
     Command("actViewHtml")->setEnabled(window.Views.HtmlEnabled);
-    // The graph page is not part of this window yet.
-    Command("actViewGraph")->setEnabled(false);
-    TReportView shown = window.Views.Shown;
-    if (shown == TReportView::Graph) shown = TReportView::List;
+    Command("actViewGraph")->setEnabled(window.Views.GraphEnabled);
     if (window.LogGridShown && model_.Analyzer != nullptr) {
         pages_->ShowLogGrid(model_.Analyzer.get(), model_.Settings.LogDataWidths);
     } else {
         pages_->ShowReportTable();
     }
-    ShowView(shown);
+    ShowView(window.Views.Shown);
     if (!window.StatusText.empty()) SetStatus(window.StatusText);
     model_.Window.StatusText.clear();
     UpdateRowCommands(-1);
 }
 
 void TfrmMain::ShowView(TReportView view) {
-    model_.Window.Views.Shown = view;
+    model_.ShowView(view);
     Command(view == TReportView::Html    ? "actViewHtml"
             : view == TReportView::Graph ? "actViewGraph"
                                          : "actViewList")
         ->setChecked(true);
     pages_->ShowView(view);
+    ApplyChart3DCommand();
+}
+
+void TfrmMain::SwitchChart3D(bool on) {
+    model_.SetChart3D(on);
+    pages_->RedrawChart();
+    ApplyChart3DCommand();
+}
+
+void TfrmMain::ApplyChart3DCommand() {
+    Command("act3DGraph")->setEnabled(model_.Window.Views.ThreeDEnabled);
+    Command("act3DGraph")->setChecked(model_.Window.Views.ThreeDPressed);
 }
 
 void TfrmMain::UpdateRowCommands(int gridRow) {
@@ -423,12 +433,7 @@ void TfrmMain::ShowTargetsAtRow() {
 
 void TfrmMain::CopyGrid() {
     Guarded([&] {
-        const TClipboardCopy copy = CopyToClipboard(model_.Grid);
-        auto* data = new QMimeData;
-        data->setData("text/rtf", QByteArray::fromStdString(copy.Rtf));
-        data->setData("application/x-sylk", QByteArray::fromStdString(copy.Sylk));
-        data->setText(ToQString(copy.Text));
-        QApplication::clipboard()->setMimeData(data);
+        QApplication::clipboard()->setMimeData(NewClipboardData(CopyToClipboard(model_.Grid)));
     });
 }
 

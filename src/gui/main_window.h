@@ -77,6 +77,8 @@ class TfrmMain : public QMainWindow, public TMainHost {
     void RunFilteredLogData(bool commonStep);
     void ApplyWindowState();
     void ShowView(TReportView view);
+    void SwitchChart3D(bool on);
+    void ApplyChart3DCommand();
     void UpdateRowCommands(int gridRow);
     void OpenLinkAtRow();
     void ShowTargetsAtRow();

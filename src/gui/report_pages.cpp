@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/graph_view.h"
 #include "gui/log_data_model.h"
 #include "gui/path_cell_delegate.h"
 #include "gui/qt_text.h"
@@ -78,7 +79,8 @@ double ColumnWidthScale(const QWidget& widget) {
     return std::max(1.0, widget.fontMetrics().averageCharWidth() / kDesignCharWidth);
 }
 
-TReportPages::TReportPages(TVarGrid& grid, QWidget* parent) : QStackedWidget(parent), grid_(grid) {
+TReportPages::TReportPages(TVarGrid& grid, const TChartModel& chart, QWidget* parent)
+    : QStackedWidget(parent), grid_(grid) {
     widthScale_ = ColumnWidthScale(*this);
     listPage_ = new QStackedWidget(this);
     reportTable_ = NewTable("grdReport");
@@ -99,8 +101,10 @@ TReportPages::TReportPages(TVarGrid& grid, QWidget* parent) : QStackedWidget(par
     html_->setOpenLinks(false);
     connect(html_, &QTextBrowser::anchorClicked, this,
             [](const QUrl& url) { QDesktopServices::openUrl(url); });
+    graph_ = new TGraphView(chart, this);
     addWidget(listPage_);
     addWidget(html_);
+    addWidget(graph_);
 
     for (QTableView* table : {reportTable_, logGrid_}) {
         connect(table->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -126,7 +130,9 @@ void TReportPages::ShowReport(uint8_t reportKind, const std::string& title) {
     reportTable_->horizontalHeader()->setSortIndicatorShown(false);
     ApplyReportColumnWidths();
     htmlStale_ = true;
+    chartStale_ = true;
     RenderHtmlIfShown();
+    DrawChartIfShown();
 }
 
 void TReportPages::ApplyReportColumnWidths() {
@@ -167,8 +173,22 @@ int TReportPages::ReportWidth(int screenWidth) const {
 
 void TReportPages::ShowView(TReportView view) {
     view_ = view;
-    setCurrentWidget(view == TReportView::Html ? static_cast<QWidget*>(html_) : listPage_);
+    setCurrentWidget(view == TReportView::Html    ? static_cast<QWidget*>(html_)
+                     : view == TReportView::Graph ? static_cast<QWidget*>(graph_)
+                                                  : listPage_);
     RenderHtmlIfShown();
+    DrawChartIfShown();
+}
+
+void TReportPages::RedrawChart() {
+    chartStale_ = true;
+    DrawChartIfShown();
+}
+
+void TReportPages::DrawChartIfShown() {
+    if (view_ != TReportView::Graph || !chartStale_) return;
+    graph_->Refresh();
+    chartStale_ = false;
 }
 
 void TReportPages::RenderHtmlIfShown() {

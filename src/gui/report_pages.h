@@ -1,5 +1,6 @@
 // The right-hand view of the main window: the list page (the report table, or in its place the
-// log grid) and the HTML page. The HTML text is made only when the HTML page is on show.
+// log grid), the HTML page and the graph page. The HTML text is made and the chart drawn only when
+// their page is on show.
 #pragma once
 
 #include <QStackedWidget>
@@ -16,6 +17,7 @@ class QTextBrowser;
 
 namespace vestrel::gui {
 
+class TGraphView;
 class TReportGridModel;
 class TLogDataModel;
 
@@ -28,7 +30,7 @@ class TReportPages : public QStackedWidget {
     Q_OBJECT
 
   public:
-    explicit TReportPages(TVarGrid& grid, QWidget* parent = nullptr);
+    TReportPages(TVarGrid& grid, const TChartModel& chart, QWidget* parent = nullptr);
 
     // The grid was refilled with the report of that kind and title.
     void ShowReport(uint8_t reportKind, const std::string& title);
@@ -37,6 +39,8 @@ class TReportPages : public QStackedWidget {
     void ShowReportTable();
     void ShowView(TReportView view);
     TReportView View() const { return view_; }
+    // The chart was switched between 2D and 3D.
+    void RedrawChart();
     bool LogGridShown() const;
     // The log grid's widths in the units the settings keep (see ScreenWidth).
     TLogDataWidths LogGridWidths() const;
@@ -48,6 +52,7 @@ class TReportPages : public QStackedWidget {
     QTableView* ReportTable() const { return reportTable_; }
     QTableView* LogGrid() const { return logGrid_; }
     QTextBrowser* HtmlView() const { return html_; }
+    TGraphView* GraphView() const { return graph_; }
     TReportGridModel* ReportModel() const { return reportModel_; }
     TLogDataModel* LogModel() const { return logModel_; }
 
@@ -62,18 +67,21 @@ class TReportPages : public QStackedWidget {
     void SortByTitle(int column);
     void ApplyReportColumnWidths();
     void RenderHtmlIfShown();
+    void DrawChartIfShown();
 
     TVarGrid& grid_;
     QStackedWidget* listPage_;
     QTableView* reportTable_;
     QTableView* logGrid_;
     QTextBrowser* html_;
+    TGraphView* graph_;
     TReportGridModel* reportModel_;
     QAbstractItemDelegate* pathDelegate_;
     TLogDataModel* logModel_;
     TReportView view_ = TReportView::List;
     std::string title_;
     bool htmlStale_ = true;
+    bool chartStale_ = true;
     double widthScale_ = 1;
 };
 

@@ -18,6 +18,11 @@ constexpr TSeriesSetup kUsersSetup{"Series3", "Users", TSeriesKind::Line, kChart
 constexpr TSeriesSetup kFailedSetup{"Series1", "Failed", TSeriesKind::Line, kChartRed, false, 2, 2};
 constexpr TSeriesSetup kPieSetup{"Series4", "Pie", TSeriesKind::Pie, kChartBlue, true, 0, 0};
 
+// The pie's further slices take these colours in turn after the series' own.
+constexpr TChartColour kPiePalette[] = {{0, 128, 0},   {255, 128, 0}, {128, 0, 128},
+                                        {0, 160, 160}, {200, 0, 0},   {128, 128, 0},
+                                        {255, 0, 255}, {96, 96, 96},  {0, 96, 192}};
+
 // Only the first data rows of a time statistic reach the bar chart.
 constexpr int kMaxBarRows = 25;
 
@@ -96,6 +101,11 @@ TChartSeries PieSlices(const TChartSeries& pie) {
     }
     if (other > 0) slices.Add(other, std::string(kPieOtherLabel));
     return slices;
+}
+
+TChartColour PieSliceColour(const TChartSeries& slices, size_t index) {
+    if (index == 0) return slices.Setup.Colour;
+    return kPiePalette[(index - 1) % std::size(kPiePalette)];
 }
 
 void FillPieChart(TChartModel& chart, const TVarGrid& grid, int labelCol, int valueCol,

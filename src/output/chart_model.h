@@ -106,6 +106,10 @@ inline constexpr std::string_view kPieOtherLabel = "Other (< 2%)";
 // "Other (< 2%)" slice with the sum of the smaller ones. Points of 0 or less draw nothing.
 TChartSeries PieSlices(const TChartSeries& pie);
 
+// The colour of the slice at `index` of the drawn slices: the pie series' own colour first, then
+// a fixed palette in turn.
+TChartColour PieSliceColour(const TChartSeries& slices, size_t index);
+
 // Fills the pie from data rows 1.. of `grid`: a ctPercent value column is drawn in percent and
 // labelled " (12.34%)", any other column labelled with its whole value " (17)".
 void FillPieChart(TChartModel& chart, const TVarGrid& grid, int labelCol, int valueCol,
@@ -142,7 +146,7 @@ enum class TReportView { List, Html, Graph };
 
 struct TViewState {
     TReportView Shown = TReportView::List;
-    bool GraphEnabled = true;
+    bool GraphEnabled = false;
     bool HtmlEnabled = true;
     bool ThreeDEnabled = false;  // the "3D Graph" button
     bool ThreeDPressed = false;

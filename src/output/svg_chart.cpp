@@ -17,11 +17,6 @@ constexpr int kLegendRow = 18;
 constexpr int kPieLegendX = 330;
 constexpr int kManyLabels = 8;  // more category labels than this are written aslant
 
-// The pie's further slices take these colours in turn after the series' own.
-constexpr TChartColour kPiePalette[] = {{0, 128, 0},   {255, 128, 0}, {128, 0, 128},
-                                        {0, 160, 160}, {200, 0, 0},   {128, 128, 0},
-                                        {255, 0, 255}, {96, 96, 96},  {0, 96, 192}};
-
 std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", value);
@@ -63,11 +58,6 @@ std::vector<std::string> OpenDrawing(const TChartModel& chart, int height) {
 
 // ---- Pie ----
 
-TChartColour SliceColour(const TChartSeries& slices, size_t index) {
-    if (index == 0) return slices.Setup.Colour;
-    return kPiePalette[(index - 1) % std::size(kPiePalette)];
-}
-
 std::string PiePoint(double cx, double cy, double radius, double angle) {
     return Number(cx + radius * std::sin(angle)) + " " + Number(cy - radius * std::cos(angle));
 }
@@ -99,9 +89,9 @@ std::vector<std::string> PieDrawing(const TChartModel& chart) {
     double angle = 0;
     for (size_t i = 0; i < slices.Values.size(); ++i) {
         const double next = angle + 2 * std::numbers::pi * slices.Values[i] / total;
-        lines.push_back(Slice(cx, cy, radius, angle, next, SliceColour(slices, i)));
+        lines.push_back(Slice(cx, cy, radius, angle, next, PieSliceColour(slices, i)));
         lines.push_back(LegendEntry(kPieLegendX, kTitleSpace + 4 + i * kLegendRow,
-                                    SliceColour(slices, i), slices.Labels[i]));
+                                    PieSliceColour(slices, i), slices.Labels[i]));
         angle = next;
     }
     lines.emplace_back("</svg>");

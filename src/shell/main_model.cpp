@@ -161,14 +161,19 @@ void TMainModel::RunStatistic(const TReportAction& action, const std::string& da
         *Analyzer, Grid, {Settings.ExcludeSearshFromRef, Settings.LastDaysToShow}, daySpanPath};
     action.Generator(context);
     ReportKind = action.ReportKind;
-    host_.ShowReport(Grid, ReportTitle(action, daySpanPath));
+    const std::string title = ReportTitle(action, daySpanPath);
+    if (action.Graph) {
+        Chart = ChartForReport(action, Grid, title);
+        UpdateThreeDButton(Window.Views, Chart.View3D.Enabled);
+    }
+    host_.ShowReport(Grid, title);
 }
 
 void TMainModel::CommonStep(const TReportAction& action, const std::string& daySpanPath,
                             const TLogDataWidths& logGridWidths) {
     Window.FilterMenuEnabled = false;
     Window.Title = ReportTitle(action, daySpanPath);
-    Window.Views = ViewsForAction(action, Window.Views.Shown, Chart3D);
+    Window.Views = ViewsForAction(action, Window.Views.Shown, Chart.View3D.Enabled);
     if (ReportKind == kLogDataKind) {
         Settings.LogDataWidths = logGridWidths;
         TSettingsFile settings(SettingsFileName(dataFolder_));
@@ -238,6 +243,16 @@ std::vector<std::pair<std::string, int>> TMainModel::ReachedTargets(
     std::string_view referrer) const {
     if (Analyzer == nullptr) return {};
     return ComputeReachedTargets(*Analyzer, Settings.ExcludeSearshFromRef, referrer);
+}
+
+void TMainModel::ShowView(TReportView view) {
+    Window.Views.Shown = view;
+    UpdateThreeDButton(Window.Views, Chart.View3D.Enabled);
+}
+
+void TMainModel::SetChart3D(bool on) {
+    Chart.View3D.Enabled = on;
+    UpdateThreeDButton(Window.Views, on);
 }
 
 const TReportAction* TMainModel::ApplyOptions() {

@@ -115,6 +115,9 @@ class TMainModel {
     void StoreSiteTree();
     // Replaces the site tree by the one built from the open report's hits ("Build Site Tree").
     void RebuildSiteTree();
+    // The list, HTML or graph view shown, and the "3D Graph" button pressed, on the chart on show.
+    void ShowView(TReportView view);
+    void SetChart3D(bool on);
 
     TMainSettings Settings;
     std::string OpenReportName;
@@ -129,7 +132,8 @@ class TMainModel {
     std::unique_ptr<TSiteTree> SiteTree;
     TVarGrid Grid;
     TWindowState Window;
-    bool Chart3D = false;  // the "3D Graph" button's setting
+    // The chart of the last charted statistic; its 3D view is the "3D Graph" button's setting.
+    TChartModel Chart;
 
   private:
     void CreateAnalyzer(const TReportRecord& report);

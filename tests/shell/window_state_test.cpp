@@ -73,6 +73,29 @@ TEST_F(WindowStateTest, CommonStepSetsTitleAndViews) {
     EXPECT_FALSE(model_->Window.Views.HtmlEnabled);
 }
 
+// Every charted statistic fills the chart whatever view is on show; the 3D button follows it.
+TEST_F(WindowStateTest, ChartedStatisticsFillTheChartAndTheThreeDButtonFollows) {
+    Run("actVisitBrowser");
+    EXPECT_EQ(model_->Chart.Kind, TChartKind::Pie);
+    EXPECT_EQ(model_->Window.Views.Shown, TReportView::List);
+    EXPECT_FALSE(model_->Window.Views.ThreeDEnabled);
+    model_->ShowView(TReportView::Graph);
+    EXPECT_TRUE(model_->Window.Views.ThreeDEnabled && model_->Window.Views.ThreeDPressed);
+    model_->SetChart3D(false);
+    EXPECT_FALSE(model_->Chart.View3D.Enabled || model_->Window.Views.ThreeDPressed);
+
+    Run("actPopularDay");
+    EXPECT_EQ(model_->Chart.Kind, TChartKind::Bars);
+    EXPECT_EQ(model_->Chart.Title, "  Weekday");
+    model_->SetChart3D(true);
+    EXPECT_TRUE(model_->Window.Views.ThreeDPressed);
+    Run("actTimeWeek");
+    EXPECT_FALSE(model_->Window.Views.ThreeDPressed);
+    Run("actPageTopEntry");
+    EXPECT_EQ(model_->Chart.Title, "  Weekly Access");
+    EXPECT_FALSE(model_->Window.Views.ThreeDEnabled);
+}
+
 TEST_F(WindowStateTest, LogDataViewAndItsColumnWidths) {
     Run("actLogData");
     EXPECT_EQ(model_->ReportKind, kLogDataKind);

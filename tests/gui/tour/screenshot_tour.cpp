@@ -2,8 +2,10 @@
 //   screenshot_tour DATA-FOLDER OUT-FOLDER
 // The data folder holds a report named "Demo". scripts/screenshots runs this on a virtual X
 // server.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -77,6 +79,34 @@ void MainWindowViews(TfrmMain& window) {
     });
     window.Command("actFilterLogData")->trigger();
     Save(window, "main-filtered-log-data");
+}
+
+// Each chart flat, then with the "3D Graph" button pressed.
+void SaveFlatAnd3D(TfrmMain& window, const char* name) {
+    QAction* threeD = window.Command("act3DGraph");
+    if (threeD->isChecked()) threeD->trigger();
+    Save(window, name);
+    threeD->trigger();
+    Save(window, (std::string(name) + "-3d").c_str());
+}
+
+// On a wider window, as a user looking at a month of days has it.
+void GraphViews(TfrmMain& window) {
+    window.resize(1400, 900);
+    Choose(window, "actVisitBrowser");
+    window.Command("actViewGraph")->trigger();
+    SaveFlatAnd3D(window, "graph-browser-pie");
+    Choose(window, "actPopularHour");
+    SaveFlatAnd3D(window, "graph-hour-bars");
+    // The day span of a page, as the site tree's page items run it.
+    const TReportAction& daySpan = *FindReportAction("actDaySpan");
+    window.Model().CommonStep(daySpan, "/index.html", window.Pages()->LogGridWidths());
+    window.Model().RunStatistic(daySpan, "/index.html");
+    window.TitleLabel()->setText(QString::fromStdString(window.Model().Window.Title));
+    window.Command("actViewGraph")->trigger();
+    SaveFlatAnd3D(window, "graph-day-span-lines");
+    window.Command("actViewList")->trigger();
+    window.resize(1100, 720);
 }
 
 void Dialogs(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
@@ -169,6 +199,7 @@ int main(int argc, char** argv) {
     MainWindowViews(window);
     SiteTree(window);
     Printing(window);
+    GraphViews(window);
     Dialogs(window, store, dataFolder);
     return 0;
 }
