@@ -287,7 +287,10 @@ bool TfrmMain::SelectReport(TDM1& store, TLogFileDataParam& files) {
     return gui::SelectReport(this, store, dataFolder_, files);
 }
 
+// Every opening sets the caption before it replaces the analyser, whose hits the cursor lookup
+// would name.
 void TfrmMain::SetCaption(const std::string& caption) {
+    StopCursorLookup();
     setWindowTitle(ToQString(caption));
 }
 
@@ -448,27 +451,28 @@ void TfrmMain::LookupAddressAtCursor() {
     const std::string address =
         AddressAtRow(model_.Analyzer.get(), model_.Grid, selectedRow_, logGrid);
     if (address.empty() || cursorLookup_ != nullptr) return;
-    cursorLookupAnalyzer_ = model_.Analyzer.get();
+    const int number = ++cursorLookupNumber_;
     cursorLookupRow_ = selectedRow_;
     cursorLookupKind_ = model_.ReportKind;
     cursorLookup_ = std::make_unique<TDNSLookup>(LookupOptionsOf(fetchLimits_));
-    cursorLookupThread_ = std::thread([this, address, lookup = cursorLookup_.get()] {
+    cursorLookupThread_ = std::thread([this, address, number, lookup = cursorLookup_.get()] {
         TSingleLookupResult result;
         try {
             result = LookupAddress(*lookup, address);
         } catch (const std::exception&) {
             result.ErrorCode = kLookupBackgroundFailure;
         }
-        PostToWindow(*this, [this, address, result] { CursorLookupDone(address, result); });
+        PostToWindow(*this, [this, address, number, result] {
+            if (number == cursorLookupNumber_) CursorLookupDone(address, result);
+        });
     });
 }
 
-// The answer goes where the lookup started, unless another report or statistic is on show now.
+// The answer goes where the lookup started, unless another statistic is on show now.
 void TfrmMain::CursorLookupDone(const std::string& address, const TSingleLookupResult& result) {
     StopCursorLookup();
     const bool logGrid = cursorLookupKind_ == kLogDataKind;
-    if (model_.Analyzer.get() != cursorLookupAnalyzer_ || model_.ReportKind != cursorLookupKind_)
-        return;
+    if (model_.ReportKind != cursorLookupKind_) return;
     if (result.ErrorCode != 0 || result.Names.empty()) {
         ShowError(this, LookupFailureText(result.ErrorCode));
         return;
@@ -482,6 +486,7 @@ void TfrmMain::CursorLookupDone(const std::string& address, const TSingleLookupR
 }
 
 void TfrmMain::StopCursorLookup() {
+    ++cursorLookupNumber_;
     if (cursorLookup_ == nullptr) return;
     cursorLookup_->Cancel();
     cursorLookupThread_.join();

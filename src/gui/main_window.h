@@ -110,10 +110,11 @@ class TfrmMain : public QMainWindow, public TMainHost {
     int selectedRow_ = -1;
     bool buildingTree_ = false;
     TFetchLimits fetchLimits_;
-    // The cursor lookup runs on its own thread; what it looked at is checked again on its answer.
+    // The cursor lookup runs on its own thread. Opening a report stops it, and an answer that
+    // arrives after that (an older number) is dropped.
     std::unique_ptr<TDNSLookup> cursorLookup_;
     std::thread cursorLookupThread_;
-    const TLogAnalyzer* cursorLookupAnalyzer_ = nullptr;
+    int cursorLookupNumber_ = 0;
     int cursorLookupRow_ = -1;
     uint8_t cursorLookupKind_ = 0;
 };

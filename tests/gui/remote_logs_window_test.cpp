@@ -19,6 +19,7 @@
 #include "gui/ftp_download_window.h"
 #include "gui/gui_test_util.h"
 #include "gui/log_data_model.h"
+#include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
 #include "gui/report_pages.h"
 #include "gui/telnet_commands_window.h"
@@ -358,7 +359,7 @@ TEST_F(DnsLookupWindowTest, CancelShowsTerminatingAndGivesNoNames) {
 }
 
 TEST_F(DnsLookupWindowTest, LookupAtTheCursorNamesItsHostOrSaysWhyNot) {
-    Write(folder_ + "hosts", "10.0.9.1 one.test\n");
+    Write(folder_ + "hosts", "10.0.9.1 one.test\n10.0.9.2 two.test\n");
     TDnsmasqServer dns(folder_ + "hosts");
     ASSERT_TRUE(dns.Ready()) << "dnsmasq did not start";
     window_->FetchLimits().DnsServer = "127.0.0.1:" + std::to_string(dns.Port());
@@ -387,6 +388,37 @@ TEST_F(DnsLookupWindowTest, LookupAtTheCursorNamesItsHostOrSaysWhyNot) {
     grid->setCurrentIndex(grid->model()->index(3, 0));
     lookup->trigger();
     EXPECT_FALSE(window_->CursorLookupRunning());
+
+    // In the filtered log data the name goes into the table's host cells.
+    WhenModal<TfrmLogFilter>([](TfrmLogFilter& dialog) { dialog.accept(); });
+    window_->Command("actFilterLogData")->trigger();
+    EXPECT_TRUE(lookup->isEnabled());
+    QTableView* table = window_->Pages()->ReportTable();
+    ASSERT_EQ(table->model()->rowCount(), 4);
+    EXPECT_EQ(table->model()->index(0, 0).data().toString(), "one.test");
+    table->setCurrentIndex(table->model()->index(1, 0));
+    lookup->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !window_->CursorLookupRunning(); }));
+    EXPECT_EQ(table->model()->index(1, 0).data().toString(), "two.test");
+    EXPECT_EQ(messages_.Shown.size(), 1u);
+}
+
+TEST_F(DnsLookupWindowTest, OpeningAnotherReportStopsALookupAtTheCursor) {
+    int silentPort = 0;
+    const int silent = BindLoopback(SOCK_DGRAM, silentPort);
+    window_->FetchLimits().DnsServer = "127.0.0.1:" + std::to_string(silentPort);
+    OpenLog("Numeric", kHosts);
+    window_->Tree()->setCurrentItem(window_->TreeItem("actLogData"));
+    QTableView* grid = window_->Pages()->LogGrid();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    window_->Command("actDNSLookupAtCursor")->trigger();
+    EXPECT_TRUE(window_->CursorLookupRunning());
+    OpenLog("Other", kHosts);
+    EXPECT_FALSE(window_->CursorLookupRunning());
+    QTest::qWait(50);
+    ::close(silent);
+    EXPECT_TRUE(messages_.Shown.empty());
+    EXPECT_EQ(HostOfHit(0), "10.0.9.1");
 }
 
 }  // namespace
