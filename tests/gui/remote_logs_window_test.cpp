@@ -289,6 +289,27 @@ TEST_F(RemoteLogsWindowTest, DeadServersAndAMissingFileAreShownAndTheWindowStays
     EXPECT_EQ(window_->TitleLabel()->text(), "  Browser");
 }
 
+TEST_F(RemoteLogsWindowTest, MistakesInTheScriptAndTheSiteAreShownAndTheOpeningGoesOn) {
+    TReportRecord report = RemoteReport();
+    report.TelnetCommands = "\"login:\",\"loguser\"\n\"\",\"secret\"";
+    report.FTPSite = " ";
+    bool idle = false;
+    WhenModal<TfrmTelnetCmd>([&](TfrmTelnetCmd& telnet) {
+        ASSERT_TRUE(WaitUntil([&] { return !messages_.Shown.empty(); }));
+        QTest::qWait(50);
+        idle = !telnet.CancelButton()->isEnabled() &&
+               ScreenText(telnet).find("Connecting") == std::string::npos;
+        QTest::mouseClick(telnet.OkButton(), Qt::LeftButton);
+    });
+    Open(report);
+    EXPECT_TRUE(idle) << "no connection after a refused prompt";
+    ASSERT_EQ(messages_.Shown.size(), 2u);
+    EXPECT_EQ(messages_.Shown[0].Text, "AddEvent: String to search empty");
+    EXPECT_EQ(messages_.Shown[1].Text, "FTP Host Name is missing");
+    EXPECT_EQ(messages_.Shown[1].Kind, TMessageKind::Error);
+    EXPECT_EQ(HitCount(), 4 + 5);
+}
+
 TEST_F(RemoteLogsWindowTest, AWebServerThatStopsAnsweringIsGivenUpForTheNextFile) {
     window_->FetchLimits().TimeoutSeconds = 1;
     TReportRecord report = RemoteReport();
