@@ -195,6 +195,11 @@ void TDNSLookup::FailOutstanding() {
 }
 
 TSingleLookupResult LookupAddress(const std::string& address, const TDNSLookupOptions& options) {
+    TDNSLookup lookup(options);
+    return LookupAddress(lookup, address);
+}
+
+TSingleLookupResult LookupAddress(TDNSLookup& lookup, const std::string& address) {
     class TCapture : public TDNSLookupObserver {
       public:
         void LookupDone(int, int, int errorCode, const std::vector<std::string>& names) override {
@@ -203,7 +208,6 @@ TSingleLookupResult LookupAddress(const std::string& address, const TDNSLookupOp
         TSingleLookupResult Result{ARES_ETIMEOUT, {}};
     } capture;
     std::vector<std::string> entries{address};
-    TDNSLookup lookup(options);
     lookup.Run(entries, capture);
     return capture.Result;
 }
@@ -212,21 +216,14 @@ std::string LookupFailureText(int errorCode) {
     return "IP Address not found, Error #" + std::to_string(static_cast<unsigned>(errorCode));
 }
 
-namespace {
-
-struct THostEntries {
-    std::vector<std::string> Texts;  // sorted, distinct
-    std::vector<int32_t> Keys;       // the HostKey of each text's first hit
-};
-
-THostEntries NumericHosts(const TLogAnalyzer& analyzer) {
+TNumericHosts NumericHosts(const TLogAnalyzer& analyzer) {
     std::map<std::string, int32_t, std::less<>> firstKeys;
     for (int32_t i = 0; i < analyzer.HitCount; ++i) {
         const std::string_view host = analyzer.HostText(analyzer.Hits[i]);
         if (!host.empty() && host[0] >= '1' && host[0] <= '9' && !firstKeys.contains(host))
             firstKeys.emplace(host, analyzer.Hits[i].HostKey);
     }
-    THostEntries hosts;
+    TNumericHosts hosts;
     for (const auto& [text, key] : firstKeys) {
         hosts.Texts.push_back(text);
         hosts.Keys.push_back(key);
@@ -234,26 +231,31 @@ THostEntries NumericHosts(const TLogAnalyzer& analyzer) {
     return hosts;
 }
 
-}  // namespace
-
-TResolveSummary ResolveHosts(TLogAnalyzer& analyzer, const TDNSLookupOptions& options,
-                             TDNSLookupObserver& observer) {
-    THostEntries hosts = NumericHosts(analyzer);
-    std::vector<std::string> names = std::move(hosts.Texts);
-    TResolveSummary summary;
-    summary.HostsLookedUp = names.size();
-    TDNSLookup lookup(options);
-    summary.Outcome = lookup.Run(names, observer);
+size_t ApplyHostNames(TLogAnalyzer& analyzer, const TNumericHosts& hosts,
+                      const std::vector<std::string>& names) {
     const double today = Today();
-    for (size_t i = 0; i < names.size(); ++i) {
+    size_t given = 0;
+    for (size_t i = 0; i < names.size() && i < hosts.Keys.size(); ++i) {
         uint32_t address = 0;
         if (names[i].empty() || !HostAddress(analyzer.Hosts.Get(hosts.Keys[i]), address)) continue;
         analyzer.DNSCache.Append(address, names[i], today);
         analyzer.Hosts.Put(hosts.Keys[i], names[i]);
-        ++summary.NamesFound;
+        ++given;
     }
     analyzer.DNSCache.Sort();
     analyzer.DNSCache.Write(analyzer.DataFolder + "DNSData.vtd");
+    return given;
+}
+
+TResolveSummary ResolveHosts(TLogAnalyzer& analyzer, const TDNSLookupOptions& options,
+                             TDNSLookupObserver& observer) {
+    const TNumericHosts hosts = NumericHosts(analyzer);
+    std::vector<std::string> names = hosts.Texts;
+    TResolveSummary summary;
+    summary.HostsLookedUp = names.size();
+    TDNSLookup lookup(options);
+    summary.Outcome = lookup.Run(names, observer);
+    summary.NamesFound = ApplyHostNames(analyzer, hosts, names);
     return summary;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -109,6 +110,8 @@ struct TSingleLookupResult {
 
 // Looks up one address text (the "D" tool button), waiting for the answer.
 TSingleLookupResult LookupAddress(const std::string& address, const TDNSLookupOptions& options);
+// The same on a lookup of the caller's, which another thread may Cancel().
+TSingleLookupResult LookupAddress(TDNSLookup& lookup, const std::string& address);
 // "IP Address not found, Error #" and the code, unsigned.
 std::string LookupFailureText(int errorCode);
 
@@ -117,6 +120,19 @@ struct TResolveSummary {
     size_t NamesFound = 0;
     TDNSLookup::TOutcome Outcome = TDNSLookup::TOutcome::Completed;
 };
+
+// The hosts of the hits that begin with a digit 1..9: distinct, sorted, each with the HostKey of
+// its first hit. They are what the "DNS Lookup..." command looks up.
+struct TNumericHosts {
+    std::vector<std::string> Texts;
+    std::vector<int32_t> Keys;
+};
+TNumericHosts NumericHosts(const TLogAnalyzer& analyzer);
+// Gives the hits of Texts[i] the name names[i] (none when it is empty), adds each name to the
+// analyser's cache dated today and rewrites the cache file; answers how many names were given.
+// Raises EVestrelError when the cache file cannot be written.
+size_t ApplyHostNames(TLogAnalyzer& analyzer, const TNumericHosts& hosts,
+                      const std::vector<std::string>& names);
 
 // The "DNS Lookup..." command: looks up every distinct host of the hits that begins with a digit
 // 1..9, gives the hits the names found, adds them to the analyser's cache dated today and rewrites

@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::string_view kTelnetSeparator = "\",\"";
 constexpr int kScriptEventFlags = kTelnetCaseless;  // one-shot
+// How long one wait for the server may last, so what the user types goes out promptly.
+constexpr int kPollSliceMs = 20;
 
 bool IsBlankText(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
@@ -77,12 +79,33 @@ void TTelnetScriptWindow::Open(const TTelnetScriptSettings& settings) {
     session_.Connect(settings.ConnectTimeout);
 }
 
+void TTelnetScriptWindow::PressOk() {
+    okPressed_ = true;
+    session_.Cancel();
+}
+
+void TTelnetScriptWindow::PressCancel() {
+    cancelPressed_ = true;
+    session_.Cancel();
+}
+
+void TTelnetScriptWindow::Type(std::string_view text) {
+    const std::lock_guard<std::mutex> lock(typedLock_);
+    typed_ += text;
+}
+
 bool TTelnetScriptWindow::Poll(int waitMs) {
     if (closed_) return false;
     if (okPressed_ || cancelPressed_) {
         Close();
         return false;
     }
+    std::string typed;
+    {
+        const std::lock_guard<std::mutex> lock(typedLock_);
+        typed.swap(typed_);
+    }
+    if (!typed.empty()) session_.SendText(typed);
     session_.Poll(waitMs);
     return !closed_;
 }
@@ -97,7 +120,7 @@ void TTelnetScriptWindow::RunUnattended(std::chrono::seconds idleTimeout) {
 
 void TTelnetScriptWindow::PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession) {
     const auto opened = std::chrono::steady_clock::now();
-    while (Poll(100)) {
+    while (Poll(kPollSliceMs)) {
         const auto lastActivity = std::max(opened, session_.LastTraffic());
         const bool idle = std::chrono::steady_clock::now() - lastActivity > idleTimeout;
         if (idle || (withSession && !session_.Connected())) Close();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,9 +63,12 @@ class TTelnetScriptWindow : private TTelnetEvents {
     // Registers the script's prompts and connects; a missing host or an empty prompt is shown
     // and leaves the window idle.
     void Open(const TTelnetScriptSettings& settings);
-    // The buttons; safe from any thread and from the callbacks, acted on by the next Poll.
-    void PressOk() { okPressed_ = true; }
-    void PressCancel() { cancelPressed_ = true; }
+    // The buttons; safe from any thread and from the callbacks, acted on by the next Poll. They
+    // also end a connection attempt that is still waiting.
+    void PressOk();
+    void PressCancel();
+    // What the user types into the terminal view; safe from any thread, sent by the next Poll.
+    void Type(std::string_view text);
     // Drives the session for up to waitMs; false once the window is closed.
     bool Poll(int waitMs);
     // Polls until the window closes; after idleTimeout without traffic it closes by itself.
@@ -89,6 +93,8 @@ class TTelnetScriptWindow : private TTelnetEvents {
     int options_ = 0;
     bool closed_ = false;
     std::atomic<bool> okPressed_ = false, cancelPressed_ = false;
+    std::mutex typedLock_;
+    std::string typed_;
 };
 
 }  // namespace vestrel

@@ -1,6 +1,5 @@
 #include "cli/cli_host.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "acquisition/ftp_download.h"
@@ -77,9 +76,7 @@ void TCliHost::Notice(const std::string& text) {
 
 void TCliHost::RunTelnetScript(const TReportRecord& report) {
     if (Fetch.NoFetch) return;
-    TTelnetScriptSettings settings = TelnetSettingsOf(report);
-    settings.Port = Fetch.TelnetPort;
-    settings.ConnectTimeout = std::chrono::seconds(Fetch.TimeoutSeconds);
+    const TTelnetScriptSettings settings = TelnetSettingsOf(report, Limits());
     TStreamTerminal terminal(Terminal);
     TTelnetMessages messages;
     TTelnetScriptWindow window(terminal, messages);
@@ -90,10 +87,8 @@ void TCliHost::RunTelnetScript(const TReportRecord& report) {
 
 void TCliHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files) {
     if (Fetch.NoFetch || !HasEnabledFtpFile(report.FTPFiles)) return;
-    TFtpSettings settings = FtpSettingsOf(report);
-    settings.TimeoutSeconds = Fetch.TimeoutSeconds;
     TFtpProgress progress;
-    TFtpDownload download(settings, progress);
+    TFtpDownload download(FtpSettingsOf(report, Limits()), progress);
     const TFtpOutcome outcome = download.Run();
     if (outcome == TFtpOutcome::Failed || outcome == TFtpOutcome::MissingHost)
         downloadFailed_ = true;
@@ -102,18 +97,22 @@ void TCliHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& 
 
 void TCliHost::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam& files) {
     if (Fetch.NoFetch || !HasEnabledWebFiles(report.WEBFiles)) return;
-    THttpDownloadSettings settings = WebSettingsOf(report);
-    settings.TransferTimeout = std::chrono::seconds(Fetch.TimeoutSeconds);
-    settings.InactivityLimit = std::min(settings.InactivityLimit, settings.TransferTimeout);
     TWebProgress progress;
-    THttpDownload download(settings, progress);
+    THttpDownload download(WebSettingsOf(report, Limits()), progress);
     AddFetched(download.Run(report.WEBFiles), files);
     if (progress.Failed) downloadFailed_ = true;
 }
 
 void TCliHost::AddFetched(const std::vector<std::string>& lines, TLogFileDataParam& files) {
     fetched_.insert(fetched_.end(), lines.begin(), lines.end());
-    if (!lines.empty()) FillLogFileData(lines, files);
+    AddFetchedFiles(lines, files);
+}
+
+TFetchLimits TCliHost::Limits() const {
+    TFetchLimits limits;
+    limits.TimeoutSeconds = Fetch.TimeoutSeconds;
+    limits.TelnetPort = Fetch.TelnetPort;
+    return limits;
 }
 
 }  // namespace vestrel::cli

@@ -10,6 +10,7 @@
 
 #include "acquisition/telnet_session.h"
 #include "shell/main_model.h"
+#include "shell/remote_logs.h"
 
 namespace vestrel::cli {
 
@@ -37,6 +38,7 @@ class TCliHost : public TMainHost {
 
   private:
     void AddFetched(const std::vector<std::string>& lines, TLogFileDataParam& files);
+    TFetchLimits Limits() const;
 
     std::vector<std::string> fetched_;
     bool downloadFailed_ = false;

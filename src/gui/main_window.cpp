@@ -21,6 +21,8 @@
 
 #include "gui/about_dialog.h"
 #include "gui/clipboard_data.h"
+#include "gui/dns_lookup_dialog.h"
+#include "gui/ftp_download_window.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
@@ -32,7 +34,11 @@
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
 #include "gui/theme_icons.h"
+#include "gui/telnet_commands_window.h"
+#include "gui/web_download_window.h"
+#include "gui/worker_run.h"
 #include "output/clipboard_render.h"
+#include "shell/host_lookup.h"
 
 namespace vestrel::gui {
 
@@ -70,6 +76,7 @@ TfrmMain::TfrmMain(TDM1& store, std::string dataFolder, QWidget* parent)
 
 // The views read the model's grid and analyser, so they go before the model does.
 TfrmMain::~TfrmMain() {
+    StopCursorLookup();
     delete takeCentralWidget();
 }
 
@@ -129,8 +136,7 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actOptions",
-                             "actDNSLookupAtCursor"})
+    for (const char* name : {"actReportSettings", "actExport", "actOptions"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
@@ -160,6 +166,9 @@ void TfrmMain::CreateCommands() {
     connect(Command("actPrinterSetup"), &QAction::triggered, printing_, &TPrintCommands::SetUp);
     connect(Command("actExportPdf"), &QAction::triggered, this,
             [this] { Guarded([&] { printing_->ExportPdf(model_.Grid, model_.Window.Title); }); });
+    connect(Command("actDNSLookup"), &QAction::triggered, this, &TfrmMain::ResolveHostNames);
+    connect(Command("actDNSLookupAtCursor"), &QAction::triggered, this,
+            &TfrmMain::LookupAddressAtCursor);
 }
 
 void TfrmMain::CreateMenus() {
@@ -294,7 +303,10 @@ bool TfrmMain::SelectReport(TDM1& store, TLogFileDataParam& files) {
     return gui::SelectReport(this, store, dataFolder_, files);
 }
 
+// Every opening sets the caption before it replaces the analyser, whose hits the cursor lookup
+// would name.
 void TfrmMain::SetCaption(const std::string& caption) {
+    StopCursorLookup();
     setWindowTitle(ToQString(caption));
 }
 
@@ -314,6 +326,24 @@ void TfrmMain::Notice(const std::string& text) {
 
 void TfrmMain::ShowInformation(const std::string& text) {
     gui::ShowInformation(this, text);
+}
+
+void TfrmMain::RunTelnetScript(const TReportRecord& report) {
+    TfrmTelnetCmd window(this);
+    window.Run(TelnetSettingsOf(report, fetchLimits_),
+               std::chrono::seconds(fetchLimits_.TimeoutSeconds));
+}
+
+void TfrmMain::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files) {
+    if (!HasEnabledFtpFile(report.FTPFiles)) return;
+    TfrmFTP window(this);
+    AddFetchedFiles(window.Run(FtpSettingsOf(report, fetchLimits_)), files);
+}
+
+void TfrmMain::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam& files) {
+    if (!HasEnabledWebFiles(report.WEBFiles)) return;
+    TfrmDownloadWEB window(this);
+    AddFetchedFiles(window.Run(WebSettingsOf(report, fetchLimits_), report.WEBFiles), files);
 }
 
 // ---- The report tree ----
@@ -416,6 +446,7 @@ void TfrmMain::UpdateRowCommands(int gridRow) {
     const TRowCommands commands = model_.RowCommands(pages_->LogGridShown() ? -1 : gridRow);
     Command("actShowTargets")->setEnabled(commands.ShowTargets);
     Command("actOpenLink")->setEnabled(commands.OpenLink && gridRow > 0);
+    Command("actDNSLookupAtCursor")->setEnabled(commands.DnsLookup);
 }
 
 void TfrmMain::OpenLinkAtRow() {
@@ -429,6 +460,67 @@ void TfrmMain::ShowTargetsAtRow() {
     const TVarGrid& grid = model_.Grid;
     if (selectedRow_ < 1 || selectedRow_ >= grid.RowCount()) return;
     Guarded([&] { ShowTargets(this, model_.ReachedTargets(grid.GetText(0, selectedRow_))); });
+}
+
+// The names found are written into the hit store and the cache file; the report on show is only
+// repainted, the reports run afterwards show the names.
+void TfrmMain::ResolveHostNames() {
+    if (model_.Analyzer == nullptr) return;
+    Guarded([&] {
+        const TNumericHosts hosts = NumericHosts(*model_.Analyzer);
+        std::vector<std::string> names = hosts.Texts;
+        TfrmDNSLookup dialog(this);
+        dialog.Run(names, LookupOptionsOf(fetchLimits_));
+        ApplyHostNames(*model_.Analyzer, hosts, names);
+        pages_->LogGrid()->viewport()->update();
+    });
+}
+
+void TfrmMain::LookupAddressAtCursor() {
+    const bool logGrid = pages_->LogGridShown();
+    const std::string address =
+        AddressAtRow(model_.Analyzer.get(), model_.Grid, selectedRow_, logGrid);
+    if (address.empty() || cursorLookup_ != nullptr) return;
+    const int number = ++cursorLookupNumber_;
+    cursorLookupRow_ = selectedRow_;
+    cursorLookupKind_ = model_.ReportKind;
+    cursorLookup_ = std::make_unique<TDNSLookup>(LookupOptionsOf(fetchLimits_));
+    cursorLookupThread_ = std::thread([this, address, number, lookup = cursorLookup_.get()] {
+        TSingleLookupResult result;
+        try {
+            result = LookupAddress(*lookup, address);
+        } catch (const std::exception&) {
+            result.ErrorCode = kLookupBackgroundFailure;
+        }
+        PostToWindow(*this, [this, address, number, result] {
+            if (number == cursorLookupNumber_) CursorLookupDone(address, result);
+        });
+    });
+}
+
+// The answer goes where the lookup started, unless another statistic is on show now.
+void TfrmMain::CursorLookupDone(const std::string& address, const TSingleLookupResult& result) {
+    StopCursorLookup();
+    const bool logGrid = cursorLookupKind_ == kLogDataKind;
+    if (model_.ReportKind != cursorLookupKind_) return;
+    if (result.ErrorCode != 0 || result.Names.empty()) {
+        ShowError(this, LookupFailureText(result.ErrorCode));
+        return;
+    }
+    NameAddressAtRow(model_.Analyzer.get(), model_.Grid, cursorLookupRow_, logGrid, address,
+                     result.Names.front());
+    if (logGrid)
+        pages_->LogGrid()->viewport()->update();
+    else
+        pages_->ShowReport(model_.ReportKind, model_.Window.Title);
+}
+
+void TfrmMain::StopCursorLookup() {
+    ++cursorLookupNumber_;
+    if (cursorLookup_ == nullptr) return;
+    cursorLookup_->Cancel();
+    cursorLookupThread_.join();
+    cursorLookup_.reset();
 }
 
 void TfrmMain::CopyGrid() {

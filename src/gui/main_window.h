@@ -5,10 +5,14 @@
 
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "acquisition/dns_lookup.h"
 #include "shell/main_model.h"
+#include "shell/remote_logs.h"
 #include "shell/report_store.h"
 
 class QAction;
@@ -58,6 +62,14 @@ class TfrmMain : public QMainWindow, public TMainHost {
     void ShowReport(const TVarGrid& grid, const std::string& title) override;
     void Notice(const std::string& text) override;
     void ShowInformation(const std::string& text) override;
+    void RunTelnetScript(const TReportRecord& report) override;
+    void DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files) override;
+    void DownloadWebFiles(const TReportRecord& report, TLogFileDataParam& files) override;
+
+    // The bounds of the telnet script, the downloads and the lookups (their port and name server).
+    TFetchLimits& FetchLimits() { return fetchLimits_; }
+    // Whether the "DNS lookup IP at cursor" lookup is still waiting for its answer.
+    bool CursorLookupRunning() const { return cursorLookup_ != nullptr; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +96,10 @@ class TfrmMain : public QMainWindow, public TMainHost {
     void ShowTargetsAtRow();
     void CopyGrid();
     void SetStatus(const std::string& text);
+    void ResolveHostNames();
+    void LookupAddressAtCursor();
+    void CursorLookupDone(const std::string& address, const TSingleLookupResult& result);
+    void StopCursorLookup();
     // Runs a command and shows what it raised in an error message box.
     template <typename Work>
     void Guarded(Work work);
@@ -102,6 +118,14 @@ class TfrmMain : public QMainWindow, public TMainHost {
     bool buildingTree_ = false;
     TSiteTreeView* siteTree_ = nullptr;
     TPrintCommands* printing_ = nullptr;
+    TFetchLimits fetchLimits_;
+    // The cursor lookup runs on its own thread. Opening a report stops it, and an answer that
+    // arrives after that (an older number) is dropped.
+    std::unique_ptr<TDNSLookup> cursorLookup_;
+    std::thread cursorLookupThread_;
+    int cursorLookupNumber_ = 0;
+    int cursorLookupRow_ = -1;
+    uint8_t cursorLookupKind_ = 0;
 };
 
 }  // namespace vestrel::gui

@@ -1,83 +1,16 @@
 // vestrel-cli fetch and resolve, and a stored report opened with its downloads, against real
 // FTP, HTTP, telnet and DNS servers on 127.0.0.1.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <memory>
 
 #include "cli/cli_runner.h"
 #include "servers/dnsmasq_server.h"
+#include "servers/log_servers.h"
 
 namespace fs = std::filesystem;
 using vestrel::testing_util::TCliRun;
 
 namespace {
-
-// FTP (user loguser/secret), HTTP (basic authentication webuser/webpw) and a login-like telnet
-// service, all serving the folder given; prints "FTP HTTP TELNET" ports when ready.
-const char kServers[] = R"PY(
-import base64, logging, os, socket, sys, threading
-from http.server import ThreadingHTTPServer, BaseHTTPRequestHandler
-from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
-logging.basicConfig(level=logging.ERROR)
-root = sys.argv[1]
-authorizer = DummyAuthorizer()
-authorizer.add_user("loguser", "secret", root, perm="elr")
-FTPHandler.authorizer = authorizer
-FTPHandler.auth_failed_timeout = 0
-ftp = FTPServer(("127.0.0.1", 0), FTPHandler)
-
-class Web(BaseHTTPRequestHandler):
-    def log_message(self, *args): pass
-    def do_GET(self):
-        if self.headers.get("Authorization") != "Basic " + base64.b64encode(b"webuser:webpw").decode():
-            self.send_response(401); self.end_headers(); return
-        path = os.path.join(root, self.path.lstrip("/"))
-        if not os.path.isfile(path):
-            self.send_response(404); self.end_headers(); return
-        body = open(path, "rb").read()
-        self.send_response(200)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-web = ThreadingHTTPServer(("127.0.0.1", 0), Web)
-
-def read_line(connection):
-    line = b""
-    while not line.endswith(b"\n"):
-        chunk = connection.recv(1)
-        if not chunk: break
-        line += chunk
-    return line.strip()
-
-def telnet_session(connection):
-    connection.sendall(b"Welcome\r\nLOGIN: ")
-    user = read_line(connection)
-    connection.sendall(b"Password: ")
-    password = read_line(connection)
-    if (user, password) == (b"loguser", b"secret"):
-        connection.sendall(b"$ ")
-        command = read_line(connection)
-        connection.sendall(b"ran " + command + b"\r\nlogged out\r\n")
-    connection.close()
-
-telnet = socket.socket()
-telnet.bind(("127.0.0.1", 0))
-telnet.listen(4)
-def serve_telnet():
-    while True:
-        connection, _ = telnet.accept()
-        threading.Thread(target=telnet_session, args=(connection,), daemon=True).start()
-
-for serve in (ftp.serve_forever, web.serve_forever, serve_telnet):
-    threading.Thread(target=serve, daemon=True).start()
-print(ftp.address[1], web.server_address[1], telnet.getsockname()[1], flush=True)
-threading.Event().wait()
-)PY";
 
 const char kLogLine[] =
     "10.0.9.1 - - [01/Mar/2002:10:00:00 +0000] \"GET /a.html HTTP/1.0\" 200 100 \"-\" \"-\"\n";
@@ -93,29 +26,16 @@ class RemoteCliTest : public vestrel::testing_util::TCliFixture {
         StartServers();
     }
     void TearDown() override {
-        if (servers_ > 0) {
-            ::kill(servers_, SIGTERM);
-            ::waitpid(servers_, nullptr, 0);
-        }
+        servers_.reset();
         TCliFixture::TearDown();
     }
 
     void StartServers() {
-        const std::string script = Write("servers.py", kServers);
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        servers_ = ::fork();
-        if (servers_ == 0) {
-            ::dup2(pipeFds[1], STDOUT_FILENO);
-            ::close(pipeFds[0]);
-            ::execl("/usr/bin/python3", "python3", script.c_str(), (dir_ + "served").c_str(),
-                    nullptr);
-            ::_exit(127);
-        }
-        ::close(pipeFds[1]);
-        FILE* ports = ::fdopen(pipeFds[0], "r");
-        ASSERT_EQ(std::fscanf(ports, "%d %d %d", &ftpPort_, &httpPort_, &telnetPort_), 3);
-        std::fclose(ports);
+        servers_ = std::make_unique<vestrel::testing_util::TLogServers>(dir_, dir_ + "served");
+        ASSERT_TRUE(servers_->Ready());
+        ftpPort_ = servers_->FtpPort();
+        httpPort_ = servers_->HttpPort();
+        telnetPort_ = servers_->TelnetPort();
     }
 
     // A report fetching ftp.log by FTP and `webPath` by HTTP after its telnet script.
@@ -140,7 +60,7 @@ class RemoteCliTest : public vestrel::testing_util::TCliFixture {
         return " --report Remote --timeout 20 --telnet-port " + std::to_string(telnetPort_) + data_;
     }
 
-    pid_t servers_ = -1;
+    std::unique_ptr<vestrel::testing_util::TLogServers> servers_;
     int ftpPort_ = 0, httpPort_ = 0, telnetPort_ = 0;
     std::string data_;
 };

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,8 @@
 #include <string>
 
 #include "gui/about_dialog.h"
+#include "gui/dns_lookup_dialog.h"
+#include "gui/ftp_download_window.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
@@ -25,6 +28,9 @@
 #include "gui/select_report_dialog.h"
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
+#include "gui/telnet_commands_window.h"
+#include "gui/terminal_view.h"
+#include "gui/web_download_window.h"
 #include "shell/report_store.h"
 
 namespace {
@@ -173,6 +179,36 @@ void Printing(TfrmMain& window) {
     preview->close();
     window.Printing()->ExportPdfTo(window.Model().Grid, window.Model().Window.Title,
                                    outFolder + "/general.pdf");
+// The network windows mid-transfer, their displays set as the clients would set them.
+void RemoteWindows(TfrmMain& window) {
+    TfrmTelnetCmd telnet(&window);
+    telnet.Terminal()->Write(
+        "Connecting to 'www.example.com'\r\nDebian GNU/Linux 12\r\n\r\nLOGIN: loguser\r\n"
+        "Password: \r\n\x1b[1mLast login:\x1b[0m Tue Dec  8 09:12:44 2026 from 192.0.2.7\r\n"
+        "$ gzip -kf /var/log/apache2/access.log && ls -l /var/log/apache2\r\n"
+        "total 7424\r\n"
+        "-rw-r----- 1 root adm 6291456 Dec  9 23:10 access.log\r\n"
+        "-rw-r----- 1 root adm  980114 Dec  9 23:10 access.log.gz\r\n$ ");
+    telnet.CancelButton()->setEnabled(true);
+    Save(telnet, "window-telnet-commands");
+    telnet.hide();
+
+    TfrmFTP ftp(&window);
+    ftp.ShowDisplay(
+        {1204224, 3145728, "Received 1204224 of 3145728 bytes", "Receiving: /logs/access.log"});
+    Save(ftp, "window-ftp-download");
+    ftp.hide();
+
+    TfrmDownloadWEB web(&window);
+    web.ShowTransfer("Receiving: http://www.example.com/stats/logs/access.log.gz", 655360, 980114);
+    Save(web, "window-web-download");
+    web.hide();
+
+    TfrmDNSLookup lookup(&window);
+    lookup.SetProgress(23, 64);
+    lookup.SetStatus("crawl-66-249-66-1.googlebot.com");
+    Save(lookup, "dialog-dns-lookup");
+    lookup.hide();
 }
 
 }  // namespace
@@ -201,5 +237,6 @@ int main(int argc, char** argv) {
     Printing(window);
     GraphViews(window);
     Dialogs(window, store, dataFolder);
+    RemoteWindows(window);
     return 0;
 }
