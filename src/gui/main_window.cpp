@@ -27,6 +27,7 @@
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
 #include "gui/report_pages.h"
+#include "gui/report_settings_dialog.h"
 #include "gui/select_report_dialog.h"
 #include "gui/targets_dialog.h"
 #include "output/clipboard_render.h"
@@ -133,13 +134,14 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actPrint",
-                             "actPrintPreview", "actPrinterSetup", "actOptions",
-                             "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
+    for (const char* name :
+         {"actExport", "actDNSLookup", "actPrint", "actPrintPreview", "actPrinterSetup",
+          "actOptions", "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
     connect(Command("actExit"), &QAction::triggered, this, &QWidget::close);
+    connect(Command("actReportSettings"), &QAction::triggered, this, &TfrmMain::EditOpenReport);
     connect(Command("actCopy"), &QAction::triggered, this, &TfrmMain::CopyGrid);
     connect(Command("actFilterLogDataMenu"), &QAction::triggered, this,
             [this] { RunFilteredLogData(false); });
@@ -272,6 +274,15 @@ bool TfrmMain::OpenReport(const std::string& name) {
     RebuildTree();
     ApplyWindowState();
     return opened;
+}
+
+// After OK the report is opened again under the name it is stored with now.
+void TfrmMain::EditOpenReport() {
+    if (model_.OpenReportName.empty() || !store_.FindReport(model_.OpenReportName)) return;
+    if (!EditReport(this, store_, false)) return;
+    Guarded([&] { model_.ReopenEditedReport(); });
+    RebuildTree();
+    ApplyWindowState();
 }
 
 bool TfrmMain::SelectReport(TDM1& store, TLogFileDataParam& files) {

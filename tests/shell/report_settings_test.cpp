@@ -292,7 +292,7 @@ TEST_F(ReportSettingsTest, ListCommandsKeepTheirEntriesInOrder) {
 
     model->AddLocalFolder("/var/log");
     model->AddLocalFolder("/srv/");
-    EXPECT_EQ(model->LocalFiles[0].Caption + model->LocalFiles[1].Caption, "/var/log/*.*/srv/*.*");
+    EXPECT_EQ(model->LocalFiles[0].Caption + model->LocalFiles[1].Caption, "/var/log/*/srv/*");
     EXPECT_EQ(model->FtpFiles[model->AddRemoteFile(TDownloadKind::Ftp)].Caption, "FTP File");
     const std::vector<TCheckedLine> lines = CheckedLinesOf("1" + std::string(1100, 'a') + "\n\n");
     ASSERT_EQ(lines.size(), 2u);
