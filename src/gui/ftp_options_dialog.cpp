@@ -38,6 +38,7 @@ TfrmFTPOptions::TfrmFTPOptions(TReportSettingsModel& settings, QWidget* parent)
     fields->addRow("&Password", password_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addSpacing(layout->spacing() * 2);
     layout->addStretch();
     layout->addWidget(NewDialogButtons(*this, "FTPOptions"));
     layout->setSizeConstraint(QLayout::SetMinimumSize);

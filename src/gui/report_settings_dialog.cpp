@@ -169,6 +169,7 @@ TfrmRepSettings::TfrmRepSettings(TReportSettingsModel& settings, QWidget* parent
     setWindowTitle("Report Settings");
     pages_ = new QTabWidget(this);
     pages_->setObjectName("pcSettings");
+    pages_->setUsesScrollButtons(false);  // every page's tab stays in sight
     pages_->addTab(GeneralPage(), kSettingsPages[spGeneral].Caption);
     pages_->addTab(TimePeriodPage(locale), kSettingsPages[spTimePeriod].Caption);
     pages_->addTab(TargetsPage(), kSettingsPages[spTargets].Caption);
@@ -513,7 +514,7 @@ void TfrmRepSettings::RemoveFilter() {
 
 void TfrmRepSettings::ShowCheckedLines(QTreeWidget* list, const std::vector<TCheckedLine>& lines,
                                        int selected) {
-    const QSignalBlocker blocker(list);
+    showingLines_ = true;
     list->clear();
     for (const TCheckedLine& line : lines) {
         auto* item = new QTreeWidgetItem(list, {ToQString(line.Caption)});
@@ -521,12 +522,13 @@ void TfrmRepSettings::ShowCheckedLines(QTreeWidget* list, const std::vector<TChe
                        Qt::ItemIsEditable);
         item->setCheckState(0, line.Checked ? Qt::Checked : Qt::Unchecked);
     }
+    showingLines_ = false;
     SelectRow(list, selected);
 }
 
 void TfrmRepSettings::TakeCheckedLine(QTreeWidgetItem* item, std::vector<TCheckedLine>& lines) {
     const int row = item->treeWidget()->indexOfTopLevelItem(item);
-    if (row < 0 || static_cast<size_t>(row) >= lines.size()) return;
+    if (showingLines_ || row < 0 || static_cast<size_t>(row) >= lines.size()) return;
     lines[row] = {FromQString(item->text(0)), item->checkState(0) == Qt::Checked};
 }
 

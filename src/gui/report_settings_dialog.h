@@ -116,6 +116,7 @@ class TfrmRepSettings : public QDialog {
     QCheckBox* autoClose_ = nullptr;
     std::vector<QAbstractButton*> telnetLineButtons_;
     TRemotePage remote_[2];
+    bool showingLines_ = false;  // a file list is being filled: its items are not edits
 };
 
 // Runs the dialog on a new report (isNew) or on the store's current report; true on OK, with the

@@ -23,6 +23,7 @@ TfrmTelnetCommand::TfrmTelnetCommand(const TTelnetLine& line, QWidget* parent) :
     fields->addRow("C&ommand", command_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addSpacing(layout->spacing() * 2);
     layout->addStretch();
     layout->addWidget(NewDialogButtons(*this, "TelnetCommands"));
     layout->setSizeConstraint(QLayout::SetMinimumSize);

@@ -28,6 +28,7 @@ TfrmWebOptions::TfrmWebOptions(TReportSettingsModel& settings, QWidget* parent)
     fields->addRow("&Password", password_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addSpacing(layout->spacing() * 2);
     layout->addStretch();
     layout->addWidget(NewDialogButtons(*this, "ReportSettingsWEBFiles"));
     layout->setSizeConstraint(QLayout::SetMinimumSize);

@@ -178,7 +178,7 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     auto* local = Find<QTreeWidget>(dialog, "lvLocalFiles");
     auto* urls = new QMimeData;
     urls->setUrls({QUrl::fromLocalFile("/srv/logs/a.log"), QUrl("https://example.com/b.log"),
-                   QUrl::fromLocalFile("/srv/logs/c.log.gz")});
+                   QUrl::fromLocalFile("/srv/logs/c.log.gz"), QUrl::fromLocalFile("/tmp/x.log")});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, urls, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(local->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -186,6 +186,17 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     QApplication::sendEvent(local->viewport(), &drop);
     EXPECT_TRUE(drop.isAccepted());
     delete urls;
+    EXPECT_TRUE(Find<QPushButton>(dialog, "btnRemoveFile")->isEnabled())
+        << "the last one is selected";
+    QTest::keyClick(local, Qt::Key_Delete);
+    EXPECT_FALSE(Texts(dialog, "lvLocalFiles").contains("/tmp/x.log"));
+    KeyOnRow(dialog, "lvLocalFiles", 2, Qt::Key_F2);
+    auto* inPlace = local->findChild<QLineEdit*>();
+    ASSERT_NE(inPlace, nullptr);
+    QTest::keyClick(inPlace, Qt::Key_End);
+    QTest::keyClicks(inPlace, ".1");
+    QTest::keyClick(inPlace, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the editor hands its text over queued
     local->topLevelItem(2)->setCheckState(0, Qt::Unchecked);  // stored with "0"
 
     ShowPage(spFtpFiles);
@@ -210,7 +221,7 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     EXPECT_EQ(report.LastHoures, 24);
     EXPECT_EQ(report.Targets, "/thanks.html\r\n");
     EXPECT_EQ(report.LogFiles, "1" + kDemoLog + "\r\n1" + folder_ +
-                                   "*\r\n0/srv/logs/a.log\r\n1/srv/logs/c.log.gz\r\n");
+                                   "*\r\n0/srv/logs/a.log.1\r\n1/srv/logs/c.log.gz\r\n");
     EXPECT_EQ(report.FTPFiles, "1/logs/access.log\r\n1FTP File\r\n");
     EXPECT_EQ(report.TelnetCommands, "\"login:\",\"\"\r\n\"Password:\",\"\"\r\n");
     EXPECT_EQ(report.TelnetOptions, "3");

@@ -312,4 +312,12 @@ TEST(ReportSettingsFields, PeriodFieldsAndFilterCaptions) {
               "Status, Op system, Browser, Request type");
 }
 
+TEST(ReportFieldSizeTest, EditFieldsTakeTheSizesTheStoreKeeps) {
+    EXPECT_EQ(ReportFieldSize("Domain"), 64);
+    EXPECT_EQ(ReportFieldSize("Name"), static_cast<int>(kReportNameSize));
+    EXPECT_EQ(ReportFieldSize("FTPSite"), 250);
+    EXPECT_EQ(ReportFieldSize("WEBPassword"), 32);
+    EXPECT_THROW(ReportFieldSize("Password"), EVestrelError);
+}
+
 }  // namespace
