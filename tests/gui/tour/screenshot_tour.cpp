@@ -24,6 +24,7 @@
 #include "gui/select_report_dialog.h"
 #include "gui/targets_dialog.h"
 #include "gui/telnet_command_dialog.h"
+#include "gui/web_options_dialog.h"
 #include "shell/report_store.h"
 
 namespace {
@@ -105,6 +106,10 @@ void ReportSettings(TfrmMain& window, TDM1& store) {
     TfrmFTPOptions ftp(settings, &window);
     Save(ftp, "dialog-ftp-options");
     ftp.hide();
+
+    TfrmWebOptions web(settings, &window);
+    Save(web, "dialog-web-options");
+    web.hide();
 
     TfrmTelnetCommand telnet({"Password:", "secret"}, &window);
     Save(telnet, "dialog-telnet-command");
