@@ -26,4 +26,11 @@ QDialogButtonBox* NewDialogButtons(QDialog& dialog, const char* helpTopic) {
     return NewDialogButtons(dialog, [helpTopic] { return std::string(helpTopic); });
 }
 
+QPushButton* NewCommandButton(QWidget* parent, const char* caption, const char* name) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
 }  // namespace vestrel::gui

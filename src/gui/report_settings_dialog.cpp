@@ -48,13 +48,6 @@ int Index(TDownloadKind kind) {
     return static_cast<int>(kind);
 }
 
-QPushButton* NewButton(QWidget* parent, const char* caption, const char* name) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QTreeWidget* NewList(QWidget* parent, const char* name, const QStringList& columns) {
     auto* list = new QTreeWidget(parent);
     list->setObjectName(name);
@@ -259,9 +252,9 @@ QWidget* TfrmRepSettings::TimePeriodPage(const TLocaleInfo& locale) {
 
 QWidget* TfrmRepSettings::TargetsPage() {
     targets_ = NewList(nullptr, "lvTargets", {"Filename"});
-    auto* add = NewButton(nullptr, "&Add...", "btnAddTarget");
-    auto* edit = NewButton(nullptr, "&Edit...", "btnEditTarget");
-    auto* remove = NewButton(nullptr, "Re&move", "btnRemoveTarget");
+    auto* add = NewCommandButton(nullptr, "&Add...", "btnAddTarget");
+    auto* edit = NewCommandButton(nullptr, "&Edit...", "btnEditTarget");
+    auto* remove = NewCommandButton(nullptr, "Re&move", "btnRemoveTarget");
     connect(add, &QPushButton::clicked, this, &TfrmRepSettings::AddTarget);
     connect(edit, &QPushButton::clicked, this, &TfrmRepSettings::EditTarget);
     connect(remove, &QPushButton::clicked, this, &TfrmRepSettings::RemoveTarget);
@@ -274,9 +267,9 @@ QWidget* TfrmRepSettings::TargetsPage() {
 
 QWidget* TfrmRepSettings::FiltersPage() {
     filters_ = NewList(nullptr, "lvFilters", {"Filter"});
-    auto* add = NewButton(nullptr, "&Add...", "btnAddFilter");
-    editFilter_ = NewButton(nullptr, "&Edit...", "btnEditFilter");
-    removeFilter_ = NewButton(nullptr, "Re&move", "btnRemoveFilter");
+    auto* add = NewCommandButton(nullptr, "&Add...", "btnAddFilter");
+    editFilter_ = NewCommandButton(nullptr, "&Edit...", "btnEditFilter");
+    removeFilter_ = NewCommandButton(nullptr, "Re&move", "btnRemoveFilter");
     connect(add, &QPushButton::clicked, this, &TfrmRepSettings::AddFilter);
     connect(editFilter_, &QPushButton::clicked, this, &TfrmRepSettings::EditFilter);
     connect(removeFilter_, &QPushButton::clicked, this, &TfrmRepSettings::RemoveFilter);
@@ -308,9 +301,9 @@ QWidget* TfrmRepSettings::LocalFilesPage() {
     localFiles_->setAcceptDrops(true);
     localFiles_->viewport()->setAcceptDrops(true);
     localFiles_->viewport()->installEventFilter(this);
-    auto* addFile = NewButton(nullptr, "Add &file...", "btnAddFile");
-    auto* addFolder = NewButton(nullptr, "Add &directory...", "btnAddDirectory");
-    auto* remove = NewButton(nullptr, "Re&move", "btnRemoveFile");
+    auto* addFile = NewCommandButton(nullptr, "Add &file...", "btnAddFile");
+    auto* addFolder = NewCommandButton(nullptr, "Add &directory...", "btnAddDirectory");
+    auto* remove = NewCommandButton(nullptr, "Re&move", "btnRemoveFile");
     connect(addFile, &QPushButton::clicked, this, &TfrmRepSettings::AddLocalFile);
     connect(addFolder, &QPushButton::clicked, this, &TfrmRepSettings::AddLocalFolder);
     connect(remove, &QPushButton::clicked, this,
@@ -328,9 +321,9 @@ QWidget* TfrmRepSettings::LocalFilesPage() {
 QWidget* TfrmRepSettings::TelnetPage() {
     telnet_ = NewList(nullptr, "lvTelnet", {"Prompt", "Command"});
     telnet_->header()->resizeSection(0, telnet_->fontMetrics().averageCharWidth() * 20);
-    auto* add = NewButton(nullptr, "&Add line", "btnAddLine");
-    auto* edit = NewButton(nullptr, "&Edit line", "btnEditLine");
-    auto* remove = NewButton(nullptr, "Re&move line", "btnRemoveLine");
+    auto* add = NewCommandButton(nullptr, "&Add line", "btnAddLine");
+    auto* edit = NewCommandButton(nullptr, "&Edit line", "btnEditLine");
+    auto* remove = NewCommandButton(nullptr, "Re&move line", "btnRemoveLine");
     auto newSmall = [](const char* icon, const char* hint, const char* name) {
         auto* button = new QToolButton;
         button->setObjectName(name);
@@ -381,10 +374,11 @@ QWidget* TfrmRepSettings::RemoteFilesPage(TDownloadKind kind) {
     page.List = CheckedList(lines);
     page.List->setObjectName(ftp ? "lvFtpFiles" : "lvWebFiles");
     page.List->setHeaderLabels({"Filename"});
-    auto* add = NewButton(nullptr, "&Add file", ftp ? "btnAddFtpFile" : "btnAddWebFile");
-    auto* remove = NewButton(nullptr, "Re&move", ftp ? "btnRemoveFtpFile" : "btnRemoveWebFile");
-    auto* options = NewButton(nullptr, ftp ? "FTP &Options..." : "WEB &Options...",
-                              ftp ? "btnFtpOptions" : "btnWebOptions");
+    auto* add = NewCommandButton(nullptr, "&Add file", ftp ? "btnAddFtpFile" : "btnAddWebFile");
+    auto* remove =
+        NewCommandButton(nullptr, "Re&move", ftp ? "btnRemoveFtpFile" : "btnRemoveWebFile");
+    auto* options = NewCommandButton(nullptr, ftp ? "FTP &Options..." : "WEB &Options...",
+                                     ftp ? "btnFtpOptions" : "btnWebOptions");
     connect(add, &QPushButton::clicked, this, [this, kind] { AddRemoteFile(kind); });
     connect(remove, &QPushButton::clicked, this,
             [this, &page, &lines] { RemoveCheckedLine(page.List, lines); });

@@ -18,7 +18,6 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
-class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 

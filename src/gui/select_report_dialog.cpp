@@ -34,13 +34,6 @@ QIcon PictureIcon(const TReportListEntry& entry) {
     }
 }
 
-QPushButton* NewButton(QWidget* parent, const char* caption, const char* name) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
 TfrmSelectReport::TfrmSelectReport(TDM1& store, const std::string& dataFolder, QWidget* parent)
@@ -58,10 +51,10 @@ TfrmSelectReport::TfrmSelectReport(TDM1& store, const std::string& dataFolder, Q
     list_->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     list_->header()->setStretchLastSection(true);
     list_->setMinimumSize(fontMetrics().averageCharWidth() * 90, fontMetrics().height() * 14);
-    auto* create = NewButton(this, "&New...", "btnNew");
-    edit_ = NewButton(this, "&Edit...", "btnEdit");
-    copy_ = NewButton(this, "&Copy", "btnCopy");
-    delete_ = NewButton(this, "&Delete", "btnDelete");
+    auto* create = NewCommandButton(this, "&New...", "btnNew");
+    edit_ = NewCommandButton(this, "&Edit...", "btnEdit");
+    copy_ = NewCommandButton(this, "&Copy", "btnCopy");
+    delete_ = NewCommandButton(this, "&Delete", "btnDelete");
     auto* commands = new QVBoxLayout;
     for (QPushButton* button : {create, edit_, copy_, delete_}) commands->addWidget(button);
     commands->addStretch();

@@ -170,7 +170,13 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     EXPECT_EQ(Texts(dialog, "lvTargets"), QStringList({"/thanks.html"}));
 
     ShowPage(spLocalFiles);
-    AnswerFileDialog(QString::fromStdString(kDemoLog));
+    WhenModal<QFileDialog>([](QFileDialog& open) {
+        EXPECT_EQ(open.nameFilters(), QStringList({"Log files (*.log)", "GZip files (*.gz)",
+                                                   "ZIP files (*.zip)", "All files (*)"}));
+        EXPECT_EQ(open.fileMode(), QFileDialog::ExistingFile);
+        open.selectFile(QString::fromStdString(kDemoLog));
+        static_cast<QDialog&>(open).accept();
+    });
     Click(dialog, "btnAddFile");
     const QString folder = QString::fromStdString(folder_).chopped(1);
     AnswerFileDialog(folder);
