@@ -506,6 +506,12 @@ TEST_F(ReportSettingsDialogTest, UnreadableReportDoesNotOpenAndHelpFollowsThePag
     report.TelnetOptions = "1";
     store_->PostReport(report);
     TfrmRepSettings& dialog = Open("Site");
+    QStringList tabbed;
+    for (int i = 0; i < 3; ++i) {
+        tabbed << dialog.focusWidget()->objectName();
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(tabbed, QStringList({"edtDomain", "edtReportName", "edtDefaultPage"}));
     EXPECT_TRUE(Find<QCheckBox>(dialog, "chkTelnetActive")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>(dialog, "chkAutoClose")->isChecked());
     for (int page = 0; page < kSettingsPageCount; ++page) {
