@@ -119,6 +119,15 @@ void SelectRow(QTreeWidget* list, int row) {
     if (QTreeWidgetItem* item = list->topLevelItem(row)) list->setCurrentItem(item);
 }
 
+// The buttons that work on the selected entry are enabled only while there is one.
+void EnableWhileSelected(QTreeWidget* list, std::initializer_list<QWidget*> buttons) {
+    const std::vector<QWidget*> enabled(buttons);
+    for (QWidget* button : enabled) button->setEnabled(false);
+    QObject::connect(list, &QTreeWidget::itemSelectionChanged, list, [list, enabled] {
+        for (QWidget* button : enabled) button->setEnabled(SelectedRow(list) >= 0);
+    });
+}
+
 // The file-open dialog's choices of "Name (pattern)|pattern|..." in Qt's form, where "*" stands
 // for every file.
 QStringList NameFiltersOf(std::string_view types) {
@@ -259,6 +268,7 @@ QWidget* TfrmRepSettings::TargetsPage() {
     connect(edit, &QPushButton::clicked, this, &TfrmRepSettings::EditTarget);
     connect(remove, &QPushButton::clicked, this, &TfrmRepSettings::RemoveTarget);
     connect(targets_, &QTreeWidget::itemDoubleClicked, this, &TfrmRepSettings::EditTarget);
+    EnableWhileSelected(targets_, {edit, remove});
     OnKey(targets_, Qt::Key_Insert, [this] { AddTarget(); });
     OnKey(targets_, Qt::Key_Delete, [this] { RemoveTarget(); });
     return PageOf(
@@ -308,8 +318,7 @@ QWidget* TfrmRepSettings::LocalFilesPage() {
     connect(addFolder, &QPushButton::clicked, this, &TfrmRepSettings::AddLocalFolder);
     connect(remove, &QPushButton::clicked, this,
             [this] { RemoveCheckedLine(localFiles_, settings_.LocalFiles); });
-    connect(localFiles_, &QTreeWidget::itemSelectionChanged, this,
-            [this, remove] { remove->setEnabled(SelectedRow(localFiles_) >= 0); });
+    EnableWhileSelected(localFiles_, {remove});
     OnKey(localFiles_, Qt::Key_Delete,
           [this] { RemoveCheckedLine(localFiles_, settings_.LocalFiles); });
     auto* note = new QVBoxLayout;
@@ -383,6 +392,7 @@ QWidget* TfrmRepSettings::RemoteFilesPage(TDownloadKind kind) {
     connect(remove, &QPushButton::clicked, this,
             [this, &page, &lines] { RemoveCheckedLine(page.List, lines); });
     connect(options, &QPushButton::clicked, this, [this, kind] { EditLogin(kind); });
+    EnableWhileSelected(page.List, {remove});
     OnKey(page.List, Qt::Key_Insert, [this, kind] { AddRemoteFile(kind); });
     OnKey(page.List, Qt::Key_Delete,
           [this, &page, &lines] { RemoveCheckedLine(page.List, lines); });

@@ -163,11 +163,16 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     Find<QSpinBox>(dialog, "spnLastDays")->setValue(14);
 
     ShowPage(spTargets);
+    EXPECT_FALSE(Find<QPushButton>(dialog, "btnEditTarget")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(dialog, "btnRemoveTarget")->isEnabled());
     AnswerTextBox("/thanks.html");
     Click(dialog, "btnAddTarget");
     AnswerTextBox("");  // an empty answer adds nothing
     KeyOnRow(dialog, "lvTargets", -1, Qt::Key_Insert);
     EXPECT_EQ(Texts(dialog, "lvTargets"), QStringList({"/thanks.html"}));
+    KeyOnRow(dialog, "lvTargets", 0, Qt::Key_End);
+    AnswerTextBox("/shop/thanks.html");
+    Click(dialog, "btnEditTarget");
 
     ShowPage(spLocalFiles);
     WhenModal<QFileDialog>([](QFileDialog& open) {
@@ -225,7 +230,7 @@ TEST_F(ReportSettingsDialogTest, NewReportFromEveryPageLandsInReportsDat) {
     EXPECT_EQ(report.DateSelection, 3);
     EXPECT_EQ(report.LastDays, 14);
     EXPECT_EQ(report.LastHoures, 24);
-    EXPECT_EQ(report.Targets, "/thanks.html\r\n");
+    EXPECT_EQ(report.Targets, "/shop/thanks.html\r\n");
     EXPECT_EQ(report.LogFiles, "1" + kDemoLog + "\r\n1" + folder_ +
                                    "*\r\n0/srv/logs/a.log.1\r\n1/srv/logs/c.log.gz\r\n");
     EXPECT_EQ(report.FTPFiles, "1/logs/access.log\r\n1FTP File\r\n");
