@@ -24,15 +24,8 @@ namespace vestrel::gui {
 
 namespace {
 
-const QDate kDayZero(1899, 12, 30);
 constexpr int kSecondsPerDayInt = 86400;
 
-QDate DateOfDay(double day) {
-    return kDayZero.addDays(static_cast<qint64>(day));
-}
-double DayOfDate(const QDate& date) {
-    return static_cast<double>(kDayZero.daysTo(date));
-}
 QTime TimeOfFraction(double fraction) {
     const int seconds = std::clamp(static_cast<int>(std::lround(fraction * kSecondsPerDayInt)), 0,
                                    kSecondsPerDayInt - 1);
@@ -42,11 +35,7 @@ double FractionOfTime(const QTime& time) {
     return (time.msecsSinceStartOfDay() / 1000) / static_cast<double>(kSecondsPerDayInt);
 }
 
-// The program's layout letters as Qt's: m is the month in a date and n the minute in a time.
-QString QtDateFormat(std::string layout) {
-    std::replace(layout.begin(), layout.end(), 'm', 'M');
-    return ToQString(layout);
-}
+// The program's layout letters as Qt's: h is the hour and n the minute in a time.
 QString QtTimeFormat(std::string layout) {
     std::replace(layout.begin(), layout.end(), 'h', 'H');
     std::replace(layout.begin(), layout.end(), 'n', 'm');

@@ -30,6 +30,7 @@
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
 #include "gui/report_pages.h"
+#include "gui/report_settings_dialog.h"
 #include "gui/select_report_dialog.h"
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
@@ -136,11 +137,12 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actOptions"})
+    for (const char* name : {"actExport", "actOptions"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
     connect(Command("actExit"), &QAction::triggered, this, &QWidget::close);
+    connect(Command("actReportSettings"), &QAction::triggered, this, &TfrmMain::EditOpenReport);
     connect(Command("actCopy"), &QAction::triggered, this, &TfrmMain::CopyGrid);
     connect(Command("actFilterLogDataMenu"), &QAction::triggered, this,
             [this] { RunFilteredLogData(false); });
@@ -297,6 +299,15 @@ bool TfrmMain::OpenReport(const std::string& name) {
     RebuildTree();
     ApplyWindowState();
     return opened;
+}
+
+// After OK the report is opened again under the name it is stored with now.
+void TfrmMain::EditOpenReport() {
+    if (model_.OpenReportName.empty() || !store_.FindReport(model_.OpenReportName)) return;
+    if (!EditReport(this, store_, false)) return;
+    Guarded([&] { model_.ReopenEditedReport(); });
+    RebuildTree();
+    ApplyWindowState();
 }
 
 bool TfrmMain::SelectReport(TDM1& store, TLogFileDataParam& files) {

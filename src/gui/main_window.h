@@ -42,6 +42,8 @@ class TfrmMain : public QMainWindow, public TMainHost {
     // Works through the program's arguments and opens a report (or the selection).
     void StartUp(const std::vector<std::string>& arguments);
     bool OpenReport(const std::string& name);
+    // "&Report Settings...": the settings of the open report.
+    void EditOpenReport();
 
     TMainModel& Model() { return model_; }
     // The command of that object name ("actSelectReport", "actViewHtml", ...).

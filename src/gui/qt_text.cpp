@@ -1,5 +1,7 @@
 #include "gui/qt_text.h"
 
+#include <algorithm>
+
 #include "engine/text_encoding.h"
 
 namespace vestrel::gui {
@@ -13,6 +15,19 @@ QString ToQString(std::string_view text) {
 
 std::string FromQString(const QString& text) {
     return text.toStdString();
+}
+
+QDate DateOfDay(double day) {
+    return kDayZero.addDays(static_cast<qint64>(day));
+}
+
+double DayOfDate(const QDate& date) {
+    return static_cast<double>(kDayZero.daysTo(date));
+}
+
+QString QtDateFormat(std::string layout) {
+    std::replace(layout.begin(), layout.end(), 'm', 'M');
+    return ToQString(layout);
 }
 
 }  // namespace vestrel::gui

@@ -1,5 +1,5 @@
-// "Select Report": the stored reports with their domain, log size and date range; OK opens the
-// chosen one.
+// "Select Report": the stored reports with their domain, log size and date range, the commands
+// that create, edit, copy and delete them, and OK, which opens the chosen one.
 #pragma once
 
 #include <QDialog>
@@ -27,12 +27,24 @@ class TfrmSelectReport : public QDialog {
     void accept() override;
 
   private:
-    void FillList();
+    void ShowEntries();
+    void EnableCommands();
+    void NewReport();
+    void EditReport();
+    void CopyReport();
+    void DeleteReport();
+    // Runs a command and shows what it raised in an error message box.
+    template <typename Work>
+    void Guarded(Work work);
 
+    TDM1& store_;
     TSettingsFile settings_;
     TReportSelection selection_;
     QTreeWidget* list_;
     QPushButton* ok_;
+    QPushButton* edit_;
+    QPushButton* copy_;
+    QPushButton* delete_;
     TLogFileDataParam files_;
 };
 

@@ -138,6 +138,15 @@ void TReportSelection::Select(int index) {
     selected_ = index >= 0 && static_cast<size_t>(index) < entries_.size() ? index : -1;
 }
 
+bool TReportSelection::FindSelected() {
+    return selected_ >= 0 && dm_.FindReport(entries_[selected_].Name);
+}
+
+std::string TReportSelection::DeleteQuestion() const {
+    if (selected_ < 0) return {};
+    return "Delete report \"" + entries_[selected_].Name + "\"?";
+}
+
 void TReportSelection::DeleteSelected() {
     if (selected_ < 0) return;
     if (dm_.FindReport(entries_[selected_].Name)) {

@@ -70,6 +70,10 @@ class TReportSelection {
     // OK, "&Edit...", "&Delete" and "Copy" are enabled while an entry is selected.
     bool CommandsEnabled() const { return selected_ >= 0; }
 
+    // Positions the store on the selected report, for editing it; false when there is none.
+    bool FindSelected();
+    // The question "&Delete" asks before DeleteSelected.
+    std::string DeleteQuestion() const;
     // Deletes the selected report at once (its filters stay) and removes its entry.
     void DeleteSelected();
     // CopyReport of the selected entry; then the list is refilled with the copy selected.

@@ -131,6 +131,12 @@ int32_t PeriodFieldValue(std::string_view text) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, kPeriodMin, kPeriodMax));
 }
 
+int ReportFieldSize(std::string_view field) {
+    for (const TFieldDef<TReportRecord>& def : ReportFieldDefs())
+        if (field == def.Name) return def.Size;
+    throw EVestrelError("Reports.DAT has no field " + std::string(field));
+}
+
 std::string FtpLoginLine(const TReportRecord& report) {
     return report.FTPSite + " ; " + report.FTPUserName + " ; " + report.FTPPassword;
 }
@@ -207,7 +213,7 @@ void TReportSettingsModel::AddLocalFile(const std::string& path) {
 }
 
 void TReportSettingsModel::AddLocalFolder(const std::string& folder) {
-    AddLocalFile(folder + (folder.ends_with('/') ? "" : "/") + "*.*");
+    AddLocalFile(folder + (folder.ends_with('/') ? "" : "/") + "*");
 }
 
 std::vector<TCheckedLine>& TReportSettingsModel::RemoteFiles(TDownloadKind kind) {

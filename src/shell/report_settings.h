@@ -74,6 +74,9 @@ std::string FilterCaption(int32_t filters);
 // An hours or days field's value on leaving it: a whole number taken to 1 to 999, any other text 1.
 int32_t PeriodFieldValue(std::string_view text);
 
+// The most characters a text field of Reports.DAT ("Domain", "FTPSite", ...) keeps.
+int ReportFieldSize(std::string_view field);
+
 std::string FtpLoginLine(const TReportRecord& report);  // site ; user ; password
 std::string WebLoginLine(const TReportRecord& report);  // "user","password"
 

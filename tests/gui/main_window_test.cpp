@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -19,6 +20,7 @@
 #include "gui/log_filter_dialog.h"
 #include "gui/progress_window.h"
 #include "gui/report_pages.h"
+#include "gui/report_settings_dialog.h"
 #include "gui/select_report_dialog.h"
 #include "shell/settings_file.h"
 
@@ -287,6 +289,27 @@ TEST_F(MainWindowTest, ClosingStoresTheSiteTree) {
     window_->close();
     ASSERT_TRUE(store_->FindReport("Demo"));
     EXPECT_FALSE(store_->CurrentReport().SiteTree.empty());
+}
+
+TEST_F(MainWindowTest, ReportSettingsReopenTheReportUnderItsNewName) {
+    QAction* settings = window_->Command("actReportSettings");
+    ASSERT_TRUE(settings->isEnabled());
+    settings->trigger();  // without an open report nothing happens (no dialog waits here)
+
+    ASSERT_TRUE(window_->OpenReport("Demo"));
+    WhenModal<TfrmRepSettings>([](TfrmRepSettings& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>("edtReportName");
+        EXPECT_EQ(name->text(), "Demo");
+        name->setText("Demo 2");
+        dialog.findChild<QLineEdit*>("edtDomain")->setText("example.com");
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+    });
+    settings->trigger();
+    EXPECT_EQ(window_->windowTitle(), "Vestrel [Demo 2]");
+    EXPECT_EQ(window_->Model().OpenDomain, "example.com");
+    EXPECT_EQ(window_->Model().Analyzer->HitCount, 5000);
+    EXPECT_FALSE(store_->FindReport("Demo"));
+    EXPECT_TRUE(messages_.Shown.empty());
 }
 
 }  // namespace

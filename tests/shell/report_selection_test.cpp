@@ -198,4 +198,24 @@ TEST_F(ReportSelectionTest, DeleteAndCopyKeepTheListInStepWithTheStore) {
     EXPECT_FALSE(dm_->FindReport("Zone"));
 }
 
+TEST_F(ReportSelectionTest, EditAndDeleteWorkOnTheSelectedReportOnly) {
+    AddReport("Site", "");
+    AddReport("Zone", "");
+    TReportSelection selection(*dm_, *settings_, TLocaleInfo::Iso());
+    selection.Open();
+    EXPECT_FALSE(selection.FindSelected());
+    EXPECT_EQ(selection.DeleteQuestion(), "");
+    selection.Select(0);
+    ASSERT_TRUE(selection.FindSelected());
+    EXPECT_EQ(dm_->CurrentReport().Name, "Site");
+    EXPECT_EQ(selection.DeleteQuestion(), "Delete report \"Site\"?");
+
+    // Gone from the store meanwhile: nothing to edit, and the list is not changed.
+    dm_->DeleteReport();
+    EXPECT_FALSE(selection.FindSelected());
+    selection.DeleteSelected();
+    EXPECT_EQ(Names(selection.Entries()), (std::vector<std::string>{"Site", "Zone"}));
+    EXPECT_TRUE(dm_->FindReport("Zone"));
+}
+
 }  // namespace

@@ -292,7 +292,7 @@ TEST_F(ReportSettingsTest, ListCommandsKeepTheirEntriesInOrder) {
 
     model->AddLocalFolder("/var/log");
     model->AddLocalFolder("/srv/");
-    EXPECT_EQ(model->LocalFiles[0].Caption + model->LocalFiles[1].Caption, "/var/log/*.*/srv/*.*");
+    EXPECT_EQ(model->LocalFiles[0].Caption + model->LocalFiles[1].Caption, "/var/log/*/srv/*");
     EXPECT_EQ(model->FtpFiles[model->AddRemoteFile(TDownloadKind::Ftp)].Caption, "FTP File");
     const std::vector<TCheckedLine> lines = CheckedLinesOf("1" + std::string(1100, 'a') + "\n\n");
     ASSERT_EQ(lines.size(), 2u);
@@ -310,6 +310,14 @@ TEST(ReportSettingsFields, PeriodFieldsAndFilterCaptions) {
     EXPECT_EQ(FilterCaption(2047),
               "Domain, Referrer, Username, Date range, Day of week, Hour of day, Request, "
               "Status, Op system, Browser, Request type");
+}
+
+TEST(ReportFieldSizeTest, EditFieldsTakeTheSizesTheStoreKeeps) {
+    EXPECT_EQ(ReportFieldSize("Domain"), 64);
+    EXPECT_EQ(ReportFieldSize("Name"), static_cast<int>(kReportNameSize));
+    EXPECT_EQ(ReportFieldSize("FTPSite"), 250);
+    EXPECT_EQ(ReportFieldSize("WEBPassword"), 32);
+    EXPECT_THROW(ReportFieldSize("Password"), EVestrelError);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include "gui/about_dialog.h"
 #include "gui/dns_lookup_dialog.h"
 #include "gui/ftp_download_window.h"
+#include "gui/ftp_options_dialog.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
@@ -25,12 +27,15 @@
 #include "gui/print_preview_window.h"
 #include "gui/progress_window.h"
 #include "gui/report_pages.h"
+#include "gui/report_settings_dialog.h"
 #include "gui/select_report_dialog.h"
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
 #include "gui/telnet_commands_window.h"
 #include "gui/terminal_view.h"
 #include "gui/web_download_window.h"
+#include "gui/telnet_command_dialog.h"
+#include "gui/web_options_dialog.h"
 #include "shell/report_store.h"
 
 namespace {
@@ -115,6 +120,41 @@ void GraphViews(TfrmMain& window) {
     window.resize(1100, 720);
 }
 
+// Every page of the settings of "Demo", with a filter and a telnet script to show.
+void ReportSettings(TfrmMain& window, TDM1& store) {
+    store.FindReport("Demo");
+    TReportSettingsModel settings(store, false);
+    TFilterData filter;
+    filter.Filters = fbStatus | fbRequest;
+    settings.AddFilter(filter);
+    settings.TelnetLines = {
+        {"login:", "webmaster"}, {"Password:", "secret"}, {"$", "./rotate-logs"}};
+    settings.FtpFiles = {{"/logs/access.log", true}, {"/logs/access.log.1", false}};
+    settings.WebFiles = {{"http://www.example.com/stats/access.log.gz", true}};
+    TfrmRepSettings dialog(settings, &window);
+    static const char* const kPageFiles[kSettingsPageCount] = {
+        "dialog-settings-general",   "dialog-settings-time-period", "dialog-settings-targets",
+        "dialog-settings-filters",   "dialog-settings-local-files", "dialog-settings-telnet",
+        "dialog-settings-ftp-files", "dialog-settings-web-files"};
+    for (int page = 0; page < kSettingsPageCount; ++page) {
+        dialog.Pages()->setCurrentIndex(page);
+        Save(dialog, kPageFiles[page]);
+    }
+    dialog.hide();
+
+    TfrmFTPOptions ftp(settings, &window);
+    Save(ftp, "dialog-ftp-options");
+    ftp.hide();
+
+    TfrmWebOptions web(settings, &window);
+    Save(web, "dialog-web-options");
+    web.hide();
+
+    TfrmTelnetCommand telnet({"Password:", "secret"}, &window);
+    Save(telnet, "dialog-telnet-command");
+    telnet.hide();
+}
+
 void Dialogs(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
     TfrmSelectReport selection(store, dataFolder, &window);
     Save(selection, "dialog-select-report");
@@ -138,6 +178,8 @@ void Dialogs(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
     TfrmAbout about(&window);
     Save(about, "dialog-about");
     about.hide();
+
+    ReportSettings(window, store);
 
     ShowHelpTopic(&window, "GettingStarted");
     if (QWidget* help = HelpWindow()) Save(*help, "window-help");
@@ -179,6 +221,8 @@ void Printing(TfrmMain& window) {
     preview->close();
     window.Printing()->ExportPdfTo(window.Model().Grid, window.Model().Window.Title,
                                    outFolder + "/general.pdf");
+}
+
 // The network windows mid-transfer, their displays set as the clients would set them.
 void RemoteWindows(TfrmMain& window) {
     TfrmTelnetCmd telnet(&window);
