@@ -21,9 +21,11 @@
 #include <QVBoxLayout>
 
 #include "gui/about_dialog.h"
+#include "gui/export_dialog.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
+#include "gui/options_dialog.h"
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
 #include "gui/report_pages.h"
@@ -133,9 +135,9 @@ void TfrmMain::CreateCommands() {
     }
     Command("actViewList")->setChecked(true);
     // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actReportSettings", "actExport", "actDNSLookup", "actPrint",
-                             "actPrintPreview", "actPrinterSetup", "actOptions",
-                             "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
+    for (const char* name :
+         {"actReportSettings", "actDNSLookup", "actPrint", "actPrintPreview", "actPrinterSetup",
+          "actBuildSiteTreeMenu", "actDNSLookupAtCursor", "act3DGraph"})
         Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
@@ -156,6 +158,8 @@ void TfrmMain::CreateCommands() {
     connect(Command("actAbout"), &QAction::triggered, this, [this] { ShowAboutBox(this); });
     connect(Command("actShowTargets"), &QAction::triggered, this, &TfrmMain::ShowTargetsAtRow);
     connect(Command("actOpenLink"), &QAction::triggered, this, &TfrmMain::OpenLinkAtRow);
+    connect(Command("actOptions"), &QAction::triggered, this, &TfrmMain::RunOptions);
+    connect(Command("actExport"), &QAction::triggered, this, &TfrmMain::RunExport);
 }
 
 void TfrmMain::CreateMenus() {
@@ -357,6 +361,7 @@ void TfrmMain::ApplyWindowState() {
     Command("actFilterLogDataMenu")->setEnabled(window.FilterMenuEnabled);
     Command("actFilterLogData")->setEnabled(window.FilterButtonEnabled);
     Command("actViewHtml")->setEnabled(window.Views.HtmlEnabled);
+    Command("actExport")->setEnabled(model_.Analyzer != nullptr);
     // The graph page is not part of this window yet.
     Command("actViewGraph")->setEnabled(false);
     TReportView shown = window.Views.Shown;
@@ -418,6 +423,50 @@ void TfrmMain::SetStatus(const std::string& text) {
 
 QString TfrmMain::StatusText() const {
     return status_->text();
+}
+
+// ---- Options and export ----
+
+void TfrmMain::RunOptions() {
+    bool confirmed = false;
+    Guarded([&] { confirmed = ShowOptions(this, store_, dataFolder_); });
+    if (!confirmed) return;
+    Guarded([&] { model_.ApplyOptions(); });
+    ApplyWindowState();
+}
+
+void TfrmMain::RunExport() {
+    if (model_.Analyzer == nullptr) return;
+    const TExportChoice choice = AskExport(this);
+    if (choice.Target == otScreen) return;
+    const TLogAnalyzer& analyzer = *model_.Analyzer;
+    TExportHeading heading{model_.OpenReportName, model_.OpenDomain, {}, {}};
+    if (analyzer.FirstHit <= analyzer.LastHit) {
+        heading.FirstHit = analyzer.FirstHit;
+        heading.LastHit = analyzer.LastHit;
+    }
+    TExportProgress progress(this, static_cast<int>(choice.Actions.size()),
+                             [this] { ShowGeneralReport(); });
+    TExportSession session(&progress);
+    session.SetHeading(std::move(heading));
+    try {
+        session.RunExport(choice.Actions, choice.Target, choice.FileName, *model_.Analyzer,
+                          {model_.Settings.ExcludeSearshFromRef, model_.Settings.LastDaysToShow});
+    } catch (const EExportCancelled&) {
+        SetStatus("Export cancelled");
+    } catch (const std::exception& error) {
+        ShowError(this, error.what());
+    }
+}
+
+void TfrmMain::ShowGeneralReport() {
+    QTreeWidgetItem* general = TreeItem("actGeneral");
+    if (general == nullptr) return;
+    if (tree_->currentItem() != general) {
+        tree_->setCurrentItem(general);
+    } else {
+        RunTreeItem(general);
+    }
 }
 
 template <typename Work>

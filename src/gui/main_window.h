@@ -77,6 +77,9 @@ class TfrmMain : public QMainWindow, public TMainHost {
     void ShowTargetsAtRow();
     void CopyGrid();
     void SetStatus(const std::string& text);
+    void RunOptions();
+    void RunExport();
+    void ShowGeneralReport();
     // Runs a command and shows what it raised in an error message box.
     template <typename Work>
     void Guarded(Work work);
