@@ -140,7 +140,7 @@ TfrmExport::TfrmExport(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
     setTabOrder(list_, file_);
     setTabOrder(file_, browse);
-    resize(420, 560);
+    resize(420, 640);
     FillList();
 }
 
@@ -229,8 +229,8 @@ TExportProgress::~TExportProgress() {
 
 void TExportProgress::SetStatusText(const std::string& text) {
     if (text.empty()) return;
-    window_->SetText(ToQString(text));
-    window_->SetPosition(done_++);
+    window_->SetText(ToQString(text).simplified());
+    window_->SetPosition(++done_);
 }
 
 void TExportProgress::ProcessPendingEvents() {

@@ -356,7 +356,8 @@ void TfrmOptions::ShowValues() {
     FillTable(userAgents_.Table, lists_.UserAgents.Rows(), -1);
     FillTable(opSystems_.Table, lists_.OperatingSystems.Rows(), -1);
     for (TTableView* view : {&searchEngines_, &userAgents_, &opSystems_})
-        view->Table->resizeColumnToContents(0);
+        for (int column = 0; column + 1 < view->Table->columnCount(); ++column)
+            view->Table->resizeColumnToContents(column);
 }
 
 // A list whose file could not be read is shown empty and cannot be edited, since it is not

@@ -132,7 +132,7 @@ TEST_F(ExportDialogTest, ExportNeedsAFileNameAndCloseExportsNothing) {
     ASSERT_EQ(messages_.Shown.size(), 1u);
     EXPECT_EQ(messages_.Shown[0].Text, "Filename is missing");
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.FileField()->hasFocus());
+    EXPECT_EQ(dialog.focusWidget(), dialog.FileField());
 
     // A name typed without the file dialog is written as HTML, unchanged.
     dialog.FileField()->setText(" report");

@@ -154,7 +154,7 @@ TEST_F(OptionsDialogTest, ANumberThatIsNoNumberKeepsTheDialogOpenOnTheField) {
     EXPECT_EQ(messages_.Shown[0].Text, "'1-2' is no valid numeric input.");
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->Pages()->currentIndex(), 0);
-    EXPECT_TRUE(Find<QLineEdit>(*dialog, "edtLastDaysToShow")->hasFocus());
+    EXPECT_EQ(dialog->focusWidget(), Find<QLineEdit>(*dialog, "edtLastDaysToShow"));
     EXPECT_FALSE(fs::exists(SettingsFileName(folder_)));
 
     // Leaving the field with Tab checks it too, and a good value is shown as a whole number.
@@ -180,7 +180,7 @@ TEST_F(OptionsDialogTest, CancelKeepsTheSettingsButWritesEveryListEdit) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(pageExts->count(), extensions + 1);
     EXPECT_TRUE(Find<QLineEdit>(*dialog, "edtWebPageExts")->text().isEmpty());
-    EXPECT_TRUE(Find<QLineEdit>(*dialog, "edtWebPageExts")->hasFocus());
+    EXPECT_EQ(dialog->focusWidget(), Find<QLineEdit>(*dialog, "edtWebPageExts"));
     for (const char* text : {"gif", "css", "jpg"}) {
         Type(*dialog, "edtGlobalExclude", text);
         Click(*dialog, "btnAddGlobalExclude");
@@ -225,7 +225,7 @@ TEST_F(OptionsDialogTest, SearchEngineEditorNamesTheMissingFieldAndKeepsTheListS
         ASSERT_EQ(messages_.Shown.size(), 1u);
         EXPECT_EQ(messages_.Shown[0].Text, "\"URL\" is missing");
         EXPECT_TRUE(editor.isVisible());
-        EXPECT_TRUE(editor.Field(1)->hasFocus());
+        EXPECT_EQ(editor.focusWidget(), editor.Field(1));
         QTest::keyClicks(editor.Field(1), "aardvark.example/");
         QTest::keyClick(editor.Field(1), Qt::Key_Return);
         EXPECT_FALSE(editor.isVisible());

@@ -4,6 +4,9 @@
 // server.
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -13,9 +16,13 @@
 #include <string>
 
 #include "gui/about_dialog.h"
+#include "gui/edit_search_engine_dialog.h"
+#include "gui/export_dialog.h"
 #include "gui/help_window.h"
+#include "gui/input_box2_dialog.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
+#include "gui/options_dialog.h"
 #include "gui/progress_window.h"
 #include "gui/report_pages.h"
 #include "gui/select_report_dialog.h"
@@ -104,6 +111,38 @@ void Dialogs(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
     if (QWidget* help = HelpWindow()) Save(*help, "window-help");
 }
 
+void OptionsAndExport(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
+    TfrmOptions options(store, dataFolder, &window);
+    const char* const pages[] = {"dialog-options-general",     "dialog-options-time",
+                                 "dialog-options-files",       "dialog-options-search-engines",
+                                 "dialog-options-user-agents", "dialog-options-op-systems"};
+    for (int page = 0; page < options.Pages()->count(); ++page) {
+        options.Pages()->setCurrentIndex(page);
+        Save(options, pages[page]);
+    }
+    options.hide();
+
+    TSortedTable<TSearchEngineRow> engines = options.Lists().SearchEngines;
+    TfrmEditSearchEngine engine(engines, 0, &window);
+    Save(engine, "dialog-search-engine");
+    engine.hide();
+
+    TfrmInputBox2 input("Edit User Agent", "Name", "ID", "Firefox", "Firefox/", "OptionsBrowsers",
+                        &window);
+    Save(input, "dialog-input-box2");
+    input.hide();
+
+    TfrmExport exportDialog(&window);
+    exportDialog.List()->setCurrentRow(3);
+    exportDialog.FileField()->setText(QDir::homePath() + "/demo-report.htm");
+    Save(exportDialog, "dialog-export");
+    exportDialog.hide();
+
+    TExportProgress progress(&window, 3, {});
+    progress.SetStatusText("Writing   Browser...");
+    Save(*progress.Window(), "dialog-export-progress");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,5 +166,6 @@ int main(int argc, char** argv) {
     }
     MainWindowViews(window);
     Dialogs(window, store, dataFolder);
+    OptionsAndExport(window, store, dataFolder);
     return 0;
 }
