@@ -81,6 +81,17 @@ int SelectedRow(const QTreeWidget* table) {
     return item != nullptr && item->isSelected() ? table->indexOfTopLevelItem(item) : -1;
 }
 
+// "Remove" deletes the selected row at once.
+template <class View, class Row>
+void ConnectRemove(QObject* context, View& view, TSortedTable<Row>& model) {
+    QObject::connect(view.Remove, &QPushButton::clicked, context, [&view, &model] {
+        const int row = SelectedRow(view.Table);
+        if (row < 0) return;
+        model.Remove(static_cast<size_t>(row));
+        FillTable(view.Table, model.Rows(), -1);
+    });
+}
+
 }  // namespace
 
 TfrmOptions::TfrmOptions(TDM1& store, std::string dataFolder, QWidget* parent)
@@ -289,12 +300,7 @@ void TfrmOptions::ConnectSearchEngines() {
     };
     connect(view.Add, &QPushButton::clicked, this, [edit] { edit(false); });
     connect(view.Edit, &QPushButton::clicked, this, [edit] { edit(true); });
-    connect(view.Remove, &QPushButton::clicked, this, [&view, &model] {
-        const int row = SelectedRow(view.Table);
-        if (row < 0) return;
-        model.Remove(static_cast<size_t>(row));
-        FillTable(view.Table, model.Rows(), -1);
-    });
+    ConnectRemove(this, view, model);
 }
 
 void TfrmOptions::ConnectAgents(TTableView& view, TSortedTable<TAgentRow>& model, const char* what,
@@ -315,12 +321,7 @@ void TfrmOptions::ConnectAgents(TTableView& view, TSortedTable<TAgentRow>& model
     };
     connect(view.Add, &QPushButton::clicked, this, [edit] { edit(false); });
     connect(view.Edit, &QPushButton::clicked, this, [edit] { edit(true); });
-    connect(view.Remove, &QPushButton::clicked, this, [&view, &model] {
-        const int row = SelectedRow(view.Table);
-        if (row < 0) return;
-        model.Remove(static_cast<size_t>(row));
-        FillTable(view.Table, model.Rows(), -1);
-    });
+    ConnectRemove(this, view, model);
 }
 
 void TfrmOptions::AddToTextList(TTextListView& view) {

@@ -4,12 +4,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <cstring>
 #include <fstream>
@@ -17,6 +19,7 @@
 
 #include "gui/edit_search_engine_dialog.h"
 #include "gui/gui_test_util.h"
+#include "gui/help_window.h"
 #include "gui/input_box2_dialog.h"
 #include "gui/main_window.h"
 #include "shell/settings_file.h"
@@ -361,6 +364,23 @@ TEST_F(OptionsDialogTest, AnUnreadableListIsShownDisabledAndLeftAsItWas) {
     Click(*dialog, "btnOK");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_TRUE(fs::is_directory(folder_ + "UserAgents.txt"));
+}
+
+TEST_F(OptionsDialogTest, HelpShowsTheTopicOfThePageOnShow) {
+    auto dialog = Open();
+    const auto shownTopic = [] {
+        auto* browser =
+            HelpWindow() ? HelpWindow()->findChild<QTextBrowser*>("helpBrowser") : nullptr;
+        return browser ? QFileInfo(browser->source().toLocalFile()).baseName() : QString();
+    };
+    const std::pair<const char*, const char*> pages[] = {{"Time", "OptionsTime"},
+                                                         {"User Agents", "OptionsBrowsers"}};
+    for (const auto& [page, topic] : pages) {
+        ChoosePage(*dialog, page);
+        Click(*dialog, "btnHelp");
+        EXPECT_EQ(shownTopic(), topic);
+    }
+    Click(*dialog, "btnCancel");
 }
 
 TEST_F(OptionsDialogTest, CreateDatabaseAsksAndEmptiesTheStoreAtOnce) {
