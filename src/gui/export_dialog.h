@@ -10,8 +10,6 @@
 
 class QLineEdit;
 class QListWidget;
-class QListWidgetItem;
-class QPushButton;
 
 namespace vestrel::gui {
 

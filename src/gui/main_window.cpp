@@ -439,16 +439,10 @@ void TfrmMain::RunExport() {
     if (model_.Analyzer == nullptr) return;
     const TExportChoice choice = AskExport(this);
     if (choice.Target == otScreen) return;
-    const TLogAnalyzer& analyzer = *model_.Analyzer;
-    TExportHeading heading{model_.OpenReportName, model_.OpenDomain, {}, {}};
-    if (analyzer.FirstHit <= analyzer.LastHit) {
-        heading.FirstHit = analyzer.FirstHit;
-        heading.LastHit = analyzer.LastHit;
-    }
     TExportProgress progress(this, static_cast<int>(choice.Actions.size()),
                              [this] { ShowGeneralReport(); });
     TExportSession session(&progress);
-    session.SetHeading(std::move(heading));
+    session.SetHeading(ExportHeadingOf(model_.OpenReportName, *model_.Analyzer));
     try {
         session.RunExport(choice.Actions, choice.Target, choice.FileName, *model_.Analyzer,
                           {model_.Settings.ExcludeSearshFromRef, model_.Settings.LastDaysToShow});

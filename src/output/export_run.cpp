@@ -244,6 +244,15 @@ TExportStatus& SilentStatus() {
 
 // ---- Export session ----
 
+TExportHeading ExportHeadingOf(std::string reportName, const TLogAnalyzer& analyzer) {
+    TExportHeading heading{std::move(reportName), analyzer.OwnDomain, {}, {}};
+    if (analyzer.FirstHit <= analyzer.LastHit) {
+        heading.FirstHit = analyzer.FirstHit;
+        heading.LastHit = analyzer.LastHit;
+    }
+    return heading;
+}
+
 bool RendersReport(const TReportAction& action) {
     return action.Generator != nullptr && action.Action != "actLogData" &&
            action.Action != "actFilterLogData" && action.Action != "actDaySpan";

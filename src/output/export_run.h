@@ -166,6 +166,10 @@ class TExportSession {
     std::vector<TExportedReport> exported_;
 };
 
+// What an HTML export of the loaded report says in its heading: the name, the analyser's domain
+// and the period of its hits, when it has any.
+TExportHeading ExportHeadingOf(std::string reportName, const TLogAnalyzer& analyzer);
+
 // Whether the action computes a table that RenderReport shows (the log-data views and the day
 // span fill grids of their own).
 bool RendersReport(const TReportAction& action);
