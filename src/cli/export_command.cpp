@@ -53,16 +53,11 @@ void ReportSheetCounts(const TExportSession& session) {
 
 // The stored report's name, or the names of the log files; the domain and the hits' period.
 TExportHeading HeadingOf(const TLoadOptions& options, const TLogAnalyzer& analyzer) {
-    TExportHeading heading{options.Report, analyzer.OwnDomain, {}, {}};
-    if (heading.ReportName.empty())
+    std::string name = options.Report;
+    if (name.empty())
         for (const std::string& file : options.Files)
-            heading.ReportName += (heading.ReportName.empty() ? "" : ", ") +
-                                  std::filesystem::path(file).filename().string();
-    if (analyzer.FirstHit <= analyzer.LastHit) {
-        heading.FirstHit = analyzer.FirstHit;
-        heading.LastHit = analyzer.LastHit;
-    }
-    return heading;
+            name += (name.empty() ? "" : ", ") + std::filesystem::path(file).filename().string();
+    return ExportHeadingOf(std::move(name), analyzer);
 }
 
 }  // namespace

@@ -22,10 +22,12 @@
 #include "gui/about_dialog.h"
 #include "gui/clipboard_data.h"
 #include "gui/dns_lookup_dialog.h"
+#include "gui/export_dialog.h"
 #include "gui/ftp_download_window.h"
 #include "gui/help_window.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/message_boxes.h"
+#include "gui/options_dialog.h"
 #include "gui/print_commands.h"
 #include "gui/progress_window.h"
 #include "gui/qt_text.h"
@@ -34,8 +36,8 @@
 #include "gui/select_report_dialog.h"
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
-#include "gui/theme_icons.h"
 #include "gui/telnet_commands_window.h"
+#include "gui/theme_icons.h"
 #include "gui/web_download_window.h"
 #include "gui/worker_run.h"
 #include "output/clipboard_render.h"
@@ -136,9 +138,6 @@ void TfrmMain::CreateCommands() {
         views_->addAction(Command(name));
     }
     Command("actViewList")->setChecked(true);
-    // The dialogs and windows of these commands are not part of this window yet.
-    for (const char* name : {"actExport", "actOptions"})
-        Command(name)->setEnabled(false);
 
     connect(Command("actSelectReport"), &QAction::triggered, this, [this] { OpenReport(""); });
     connect(Command("actExit"), &QAction::triggered, this, &QWidget::close);
@@ -171,6 +170,8 @@ void TfrmMain::CreateCommands() {
     connect(Command("actDNSLookup"), &QAction::triggered, this, &TfrmMain::ResolveHostNames);
     connect(Command("actDNSLookupAtCursor"), &QAction::triggered, this,
             &TfrmMain::LookupAddressAtCursor);
+    connect(Command("actOptions"), &QAction::triggered, this, &TfrmMain::RunOptions);
+    connect(Command("actExport"), &QAction::triggered, this, &TfrmMain::RunExport);
 }
 
 void TfrmMain::CreateMenus() {
@@ -420,6 +421,7 @@ void TfrmMain::ApplyWindowState() {
     Command("actFilterLogData")->setEnabled(window.FilterButtonEnabled);
     Command("actViewHtml")->setEnabled(window.Views.HtmlEnabled);
     Command("actViewGraph")->setEnabled(window.Views.GraphEnabled);
+    Command("actExport")->setEnabled(model_.Analyzer != nullptr);
     if (window.LogGridShown && model_.Analyzer != nullptr) {
         pages_->ShowLogGrid(model_.Analyzer.get(), model_.Settings.LogDataWidths);
     } else {
@@ -546,6 +548,44 @@ void TfrmMain::SetStatus(const std::string& text) {
 
 QString TfrmMain::StatusText() const {
     return status_->text();
+}
+
+// ---- Options and export ----
+
+void TfrmMain::RunOptions() {
+    bool confirmed = false;
+    Guarded([&] { confirmed = ShowOptions(this, store_, dataFolder_); });
+    if (!confirmed) return;
+    Guarded([&] { model_.ApplyOptions(); });
+    ApplyWindowState();
+}
+
+void TfrmMain::RunExport() {
+    if (model_.Analyzer == nullptr) return;
+    const TExportChoice choice = AskExport(this);
+    if (choice.Target == otScreen) return;
+    TExportProgress progress(this, static_cast<int>(choice.Actions.size()),
+                             [this] { ShowGeneralReport(); });
+    TExportSession session(&progress);
+    session.SetHeading(ExportHeadingOf(model_.OpenReportName, *model_.Analyzer));
+    try {
+        session.RunExport(choice.Actions, choice.Target, choice.FileName, *model_.Analyzer,
+                          {model_.Settings.ExcludeSearshFromRef, model_.Settings.LastDaysToShow});
+    } catch (const EExportCancelled&) {
+        SetStatus("Export cancelled");
+    } catch (const std::exception& error) {
+        ShowError(this, error.what());
+    }
+}
+
+void TfrmMain::ShowGeneralReport() {
+    QTreeWidgetItem* general = TreeItem("actGeneral");
+    if (general == nullptr) return;
+    if (tree_->currentItem() != general) {
+        tree_->setCurrentItem(general);
+    } else {
+        RunTreeItem(general);
+    }
 }
 
 template <typename Work>

@@ -102,6 +102,9 @@ class TfrmMain : public QMainWindow, public TMainHost {
     void LookupAddressAtCursor();
     void CursorLookupDone(const std::string& address, const TSingleLookupResult& result);
     void StopCursorLookup();
+    void RunOptions();
+    void RunExport();
+    void ShowGeneralReport();
     // Runs a command and shows what it raised in an error message box.
     template <typename Work>
     void Guarded(Work work);

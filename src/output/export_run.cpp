@@ -244,6 +244,15 @@ TExportStatus& SilentStatus() {
 
 // ---- Export session ----
 
+TExportHeading ExportHeadingOf(std::string reportName, const TLogAnalyzer& analyzer) {
+    TExportHeading heading{std::move(reportName), analyzer.OwnDomain, {}, {}};
+    if (analyzer.FirstHit <= analyzer.LastHit) {
+        heading.FirstHit = analyzer.FirstHit;
+        heading.LastHit = analyzer.LastHit;
+    }
+    return heading;
+}
+
 bool RendersReport(const TReportAction& action) {
     return action.Generator != nullptr && action.Action != "actLogData" &&
            action.Action != "actFilterLogData" && action.Action != "actDaySpan";
@@ -295,12 +304,21 @@ void TExportSession::RunExport(const std::vector<const TReportAction*>& actions,
     if (target == otScreen || reports.empty()) return;
     try {
         ExportReports(reports, target, fileName, analyzer, settings);
+    } catch (const EExportCancelled&) {
+        AbandonExport();
+        std::error_code ignored;
+        std::filesystem::remove(fileName, ignored);
+        throw;
     } catch (...) {
-        status_->SetStatusText("");
-        CloseExport();
-        status_->ShowGeneralReport();
+        AbandonExport();
         throw;
     }
+    status_->ShowGeneralReport();
+}
+
+void TExportSession::AbandonExport() {
+    status_->SetStatusText("");
+    CloseExport();
     status_->ShowGeneralReport();
 }
 
@@ -311,6 +329,7 @@ void TExportSession::ExportReports(const std::vector<const TReportAction*>& repo
     for (const TReportAction* action : reports) titles.push_back(ReportTitle(*action));
     BeginExport(target, fileName, static_cast<int>(reports.size()), titles);
     for (size_t i = 0; i < reports.size(); ++i) {
+        if (status_->CancelRequested()) throw EExportCancelled();
         TVarGrid grid(locale_);
         TReportContext context{analyzer, grid, settings, {}};
         reports[i]->Generator(context);

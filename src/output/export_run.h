@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/errors.h"
 #include "engine/locale_info.h"
 #include "engine/log_analyzer.h"
 #include "output/html_export.h"
@@ -84,6 +85,14 @@ class TExportStatus {
     virtual void ProcessPendingEvents() {}
     // Shows the General statistic again after an export, however the export ended.
     virtual void ShowGeneralReport() {}
+    // Asked before each statistic: true ends the export, which then leaves no file behind.
+    virtual bool CancelRequested() { return false; }
+};
+
+// What RunExport raises when the status asked it to stop.
+class EExportCancelled : public EVestrelError {
+  public:
+    EExportCancelled() : EVestrelError("Export cancelled") {}
 };
 
 // The HTML view that shows the table on screen.
@@ -135,7 +144,8 @@ class TExportSession {
     // Computes each action's statistic and appends it to one export document of `target`,
     // overwriting `fileName`. Actions that show no table of their own (log data, day span) are
     // skipped; with none left, or target 0, nothing is done. Afterwards, also on failure, the
-    // output returns to the screen and the status is asked to show the General statistic.
+    // output returns to the screen and the status is asked to show the General statistic. A
+    // cancelled export removes its incomplete file and raises EExportCancelled.
     void RunExport(const std::vector<const TReportAction*>& actions, int target,
                    const std::string& fileName, TLogAnalyzer& analyzer,
                    const TReportSettings& settings);
@@ -145,6 +155,7 @@ class TExportSession {
                        const std::string& fileName, TLogAnalyzer& analyzer,
                        const TReportSettings& settings);
     void CloseExport();
+    void AbandonExport();
 
     TExportStatus* status_;
     THtmlView* view_;
@@ -154,6 +165,10 @@ class TExportSession {
     std::unique_ptr<TExportDocument> document_;
     std::vector<TExportedReport> exported_;
 };
+
+// What an HTML export of the loaded report says in its heading: the name, the analyser's domain
+// and the period of its hits, when it has any.
+TExportHeading ExportHeadingOf(std::string reportName, const TLogAnalyzer& analyzer);
 
 // Whether the action computes a table that RenderReport shows (the log-data views and the day
 // span fill grids of their own).

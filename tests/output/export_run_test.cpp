@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -275,6 +276,33 @@ TEST_F(ExportRunTest, UnwritableFileEndsTheRunWithItsName) {
     }
     EXPECT_EQ(status_.GeneralShown, 5);
     EXPECT_EQ(status_.Texts.back(), "");
+}
+
+// Stops before the statistic after `allowed` of them.
+class TCancellingStatus : public TRecordingStatus {
+  public:
+    explicit TCancellingStatus(int allowed) : allowed_(allowed) {}
+    bool CancelRequested() override { return asked_++ >= allowed_; }
+
+  private:
+    int allowed_;
+    int asked_ = 0;
+};
+
+TEST_F(ExportRunTest, CancelStopsBetweenStatisticsAndLeavesNoFile) {
+    for (int target : {otHtmlFile, otRtfFile, otExcelFile}) {
+        const std::string file = folder_ + "cancelled" + std::to_string(target);
+        std::ofstream(file) << "old content";
+        TCancellingStatus status(1);
+        TExportSession session(&status);
+        EXPECT_THROW(session.RunExport(Actions({"actGeneral", "actPopularDay", "actPopularHour"}),
+                                       target, file, *analyzer_, {}),
+                     EExportCancelled);
+        EXPECT_FALSE(std::filesystem::exists(file)) << target;
+        EXPECT_EQ(session.OutputTarget(), otScreen);
+        EXPECT_EQ(session.ExportedReports().size(), 1u);
+        EXPECT_EQ(status.GeneralShown, 1);
+    }
 }
 
 TEST_F(ExportRunTest, NothingToExportWritesNothing) {

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -18,11 +20,15 @@
 
 #include "gui/about_dialog.h"
 #include "gui/dns_lookup_dialog.h"
+#include "gui/edit_search_engine_dialog.h"
+#include "gui/export_dialog.h"
 #include "gui/ftp_download_window.h"
 #include "gui/ftp_options_dialog.h"
 #include "gui/help_window.h"
+#include "gui/input_box2_dialog.h"
 #include "gui/log_filter_dialog.h"
 #include "gui/main_window.h"
+#include "gui/options_dialog.h"
 #include "gui/print_commands.h"
 #include "gui/print_preview_window.h"
 #include "gui/progress_window.h"
@@ -31,10 +37,10 @@
 #include "gui/select_report_dialog.h"
 #include "gui/site_tree_view.h"
 #include "gui/targets_dialog.h"
+#include "gui/telnet_command_dialog.h"
 #include "gui/telnet_commands_window.h"
 #include "gui/terminal_view.h"
 #include "gui/web_download_window.h"
-#include "gui/telnet_command_dialog.h"
 #include "gui/web_options_dialog.h"
 #include "shell/report_store.h"
 
@@ -255,6 +261,38 @@ void RemoteWindows(TfrmMain& window) {
     lookup.hide();
 }
 
+void OptionsAndExport(TfrmMain& window, TDM1& store, const std::string& dataFolder) {
+    TfrmOptions options(store, dataFolder, &window);
+    const char* const pages[] = {"dialog-options-general",     "dialog-options-time",
+                                 "dialog-options-files",       "dialog-options-search-engines",
+                                 "dialog-options-user-agents", "dialog-options-op-systems"};
+    for (int page = 0; page < options.Pages()->count(); ++page) {
+        options.Pages()->setCurrentIndex(page);
+        Save(options, pages[page]);
+    }
+    options.hide();
+
+    TSortedTable<TSearchEngineRow> engines = options.Lists().SearchEngines;
+    TfrmEditSearchEngine engine(engines, 0, &window);
+    Save(engine, "dialog-search-engine");
+    engine.hide();
+
+    TfrmInputBox2 input("Edit User Agent", "Name", "ID", "Firefox", "Firefox/", "OptionsBrowsers",
+                        &window);
+    Save(input, "dialog-input-box2");
+    input.hide();
+
+    TfrmExport exportDialog(&window);
+    exportDialog.List()->setCurrentRow(3);
+    exportDialog.FileField()->setText(QDir::homePath() + "/demo-report.htm");
+    Save(exportDialog, "dialog-export");
+    exportDialog.hide();
+
+    TExportProgress progress(&window, 3, {});
+    progress.SetStatusText("Writing   Browser...");
+    Save(*progress.Window(), "dialog-export-progress");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -282,5 +320,6 @@ int main(int argc, char** argv) {
     GraphViews(window);
     Dialogs(window, store, dataFolder);
     RemoteWindows(window);
+    OptionsAndExport(window, store, dataFolder);
     return 0;
 }
