@@ -67,7 +67,10 @@ TEST_F(StatCliTest, StatsListsEveryStatisticName) {
                              "top-entry",      "top-exit",
                              "most-visited",   "404",
                              "404-referrers",  "other-errors",
-                             "log-data",       "filtered-log-data"})
+                             "log-data",       "filtered-log-data",
+                             "status-codes",   "hosts",
+                             "robots",         "countries",
+                             "file-types"})
         EXPECT_NE(out.find(std::string(name) + "\t"), std::string::npos) << name;
 }
 

@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, OpeningShowsTheTreeTheSummaryAndTheLoadTime) {
     QTreeWidget* tree = window_->Tree();
     ASSERT_EQ(tree->topLevelItemCount(), 9);
     EXPECT_EQ(tree->topLevelItem(2)->text(0), "Visitors");
-    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 6);
+    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 9);
     EXPECT_EQ(tree->topLevelItem(8)->text(0), "www.example.com");
     EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
     EXPECT_EQ(ReportTable()->model()->rowCount(), Grid().RowCount() - 1);
