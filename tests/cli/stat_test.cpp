@@ -88,7 +88,7 @@ TEST_F(StatCliTest, TablesAreUtf8WhateverTheLogBytes) {
 
 TEST_F(StatCliTest, GeneralSummaryAsDisplayTexts) {
     const auto lines = StatLines("general");
-    ASSERT_EQ(lines.size(), 21u);
+    ASSERT_EQ(lines.size(), 22u);
     EXPECT_EQ(lines[0], "Item\tValue");
     EXPECT_EQ(lines[7], "   Hits\t3");
     EXPECT_EQ(lines[8], "   Total Visiting Users\t2");
