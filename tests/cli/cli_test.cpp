@@ -192,4 +192,19 @@ TEST_F(CliTest, UntidySamplesGiveThePeersFigures) {
     EXPECT_EQ(totals["Hits"], "16");
 }
 
+// A new data folder knows today's search engines: every Google referral of the samples counts.
+TEST_F(CliTest, NewDataFolderCountsEveryGoogleReferral) {
+    const std::string samples = std::string(VESTREL_SAMPLES_DIR) + "/";
+    const std::map<std::string, std::string> googleCounts = {{"elastic-apache/apache_logs", "573"},
+                                                             {"analog-ce/logfile.log", "33"}};
+    for (const auto& [sample, count] : googleCounts) {
+        if (!fs::exists(samples + sample)) GTEST_SKIP() << "sample absent: " << sample;
+        const TRun run = Run("stat search-engines --data-dir " + dir_ + "fresh --timezone 0 " +
+                             samples + sample);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        ASSERT_GE(run.Lines().size(), 2u);
+        EXPECT_TRUE(run.Lines()[1].starts_with("Google\t" + count + "\t")) << run.Lines()[1];
+    }
+}
+
 }  // namespace
