@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, EveryTreeItemShowsItsStatistic) {
         if (action.Tag <= 0) continue;
         Choose(std::string(action.Action).c_str());
         SCOPED_TRACE(std::string(action.Action));
-        EXPECT_EQ(Title(), "  " + std::string(action.Caption));
+        EXPECT_EQ(Title(), ReportTitle(action));
         EXPECT_EQ(window_->Model().ReportKind, action.ReportKind);
         const bool logData = action.Action == "actLogData";
         EXPECT_EQ(window_->Command("actViewHtml")->isEnabled(), !logData);
