@@ -57,6 +57,7 @@ int RunLoadCommand(const TLoadOptions& options) {
     std::printf("LastHit=%s\n", any ? TimeText(a.LastHit).c_str() : "---");
     std::printf("TotalBytes=%.0f\nCachedHits=%d\nIncompleteHits=%d\nFailedHits=%d\n", a.TotalBytes,
                 a.CachedHits, a.IncompleteHits, a.FailedHits);
+    std::printf("SkippedLines=%d\n", a.SkippedLines);
     std::printf("LoadTimeMs=%lld\n", static_cast<long long>(result.LoadTimeMs));
     std::fflush(stdout);
     return Finish(result);

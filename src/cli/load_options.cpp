@@ -87,6 +87,8 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
             return std::atoll(bytes.c_str()) > 0 ? std::string()
                                                  : "--gzip-limit must be at least 1 byte";
         });
+    command.add_flag("--exclude-robots", options.ExcludeRobots,
+                     "Leave the hits of robots (Robots.txt) out while loading");
     command.add_flag("--no-fetch", options.Fetch.NoFetch,
                      "With --report: skip the telnet script and the downloads");
     AddFetchOptions(command, options.Fetch);
@@ -150,6 +152,7 @@ TLoadResult RunReportLoad(const TLoadOptions& options) {
     result.Session = CreateReportSession(options);
     TMainModel& model = *result.Session->Model;
     model.MaxGzipExpansion = options.GzipLimit;
+    if (options.ExcludeRobots) model.Settings.ExcludeRobots = true;
     try {
         if (!model.OpenReport(options.Report))
             throw EVestrelError("There is no report named \"" + options.Report + "\"");
@@ -173,6 +176,7 @@ TLoadResult RunLoad(const TLoadOptions& options) {
     analyzer.DefaultPage = options.DefaultPage;
     analyzer.TimeZone = options.TimeZone;
     analyzer.MaxGzipExpansion = options.GzipLimit;
+    analyzer.ExcludeRobots = options.ExcludeRobots;
     analyzer.ReportDateSelection = {
         static_cast<uint8_t>(options.DateSelection), ParseDayOption(options.From, "--from"),
         ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};

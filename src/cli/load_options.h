@@ -26,6 +26,7 @@ struct TLoadOptions {
     std::vector<std::string> Files;
     std::string Report;  // a stored report to open instead of the files and options
     bool TimeZoneGiven = false;
+    bool ExcludeRobots = false;  // or the stored setting of a report's data folder
     int64_t GzipLimit = kDefaultGzipExpansionLimit;  // bytes a gzip log may expand to
     TFetchOptions Fetch;  // for a stored report's telnet script and downloads
 };

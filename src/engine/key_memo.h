@@ -1,6 +1,7 @@
 // Answers kept per interned key of a string list, for answers that depend only on the key's text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -26,6 +27,27 @@ class TKeyMemo {
 
     size_t buckets_;
     std::vector<T> values_;
+};
+
+// One value per key of a string list that still grows: room is made as keys arrive.
+template <typename T>
+class TGrowingKeyMemo {
+  public:
+    explicit TGrowingKeyMemo(T unset) : unset_(unset) {}
+    T& operator[](int32_t key) {
+        std::vector<T>& values = key >= 0 ? slots_ : overflow_;
+        const size_t index = key >= 0 ? static_cast<size_t>(key) : static_cast<size_t>(~key);
+        if (index >= values.size()) values.resize(std::max(index + 1, values.size() * 2), unset_);
+        return values[index];
+    }
+    void Clear() {
+        slots_.clear();
+        overflow_.clear();
+    }
+
+  private:
+    T unset_;
+    std::vector<T> slots_, overflow_;  // keys above 0 are bucket slots, below 0 overflow entries
 };
 
 // visit(key, text) for every key of the list, in the order the texts were stored: reading them in

@@ -41,15 +41,31 @@ class TTokenCursor {
         return TakeUpTo(p_ + 1 <= end_ ? p_ + 1 : end_, close);
     }
 
+    // From the character after the opening quote to the closing one. Apache writes a quote inside
+    // the field as \" and a backslash as \\, so a quote after an odd run of backslashes is text.
+    std::string_view Quoted() {
+        const char* from = p_ + 1 <= end_ ? p_ + 1 : end_;
+        const char* quote = Find(from, '"');
+        while (quote < end_ && EscapedAt(from, quote)) quote = Find(quote + 1, '"');
+        return TakeTo(from, quote);
+    }
+
   private:
     const char* Find(const char* from, char c) const {
         const void* hit =
             from < end_ ? std::memchr(from, c, static_cast<size_t>(end_ - from)) : nullptr;
         return hit ? static_cast<const char*>(hit) : end_;
     }
+    static bool EscapedAt(const char* from, const char* quote) {
+        const char* p = quote;
+        while (p > from && p[-1] == '\\') --p;
+        return (quote - p) % 2 == 1;
+    }
     // The token from `from` to `stop`; the cursor moves one past it and over spaces.
     std::string_view TakeUpTo(const char* from, char stop) {
-        const char* tokenEnd = stop == '\0' ? end_ : Find(from, stop);
+        return TakeTo(from, stop == '\0' ? end_ : Find(from, stop));
+    }
+    std::string_view TakeTo(const char* from, const char* tokenEnd) {
         const std::string_view text(from, static_cast<size_t>(tokenEnd - from));
         p_ = tokenEnd < end_ ? tokenEnd + 1 : end_;
         while (p_ < end_ && *p_ == ' ') ++p_;
@@ -129,6 +145,8 @@ void TLogAnalyzer::Reset() {
     UserCount = 0;
     TotalBytes = 0;
     CachedHits = IncompleteHits = FailedHits = 0;
+    SkippedLines = 0;
+    ExcludedRobotHits = 0;
 }
 
 void TLogAnalyzer::Cancel() {
@@ -162,28 +180,39 @@ bool TLogAnalyzer::ParseLine(const char* line, size_t length) {
     std::string_view host = cursor.Word();
     if (!DNSCache.Empty()) host = DNSCache.CachedHostName(host);
     hit.HostKey = Hosts.Add(host);
-    if (cursor.AtEnd()) return true;
-    cursor.Word();  // ident
-    if (cursor.AtEnd()) return true;
+    if (!cursor.AtEnd()) cursor.Word();  // ident
     hit.UserKey = Users.Add(cursor.UpToBracket());
-    if (cursor.AtEnd()) return true;
-
-    hit.Time = ParseLogTime(cursor.Enclosed(']'));
+    // A line whose time cannot be read (a comment, a fragment, garbage) is no hit.
+    if (!cursor.AtEnd()) hit.Time = ParseLogTime(cursor.Enclosed(']'));
+    if (hit.Time == 0) {
+        ++SkippedLines;
+        return false;
+    }
     if (!PassesDateSelection(hit.Time)) return false;
     if (cursor.AtEnd()) return true;
 
     // A rebuilt W3C line without a path carries its request as a bare "-".
-    if (!ParseRequest(cursor.AtQuote() ? cursor.Enclosed('"') : cursor.Word(), hit)) return false;
+    if (!ParseRequest(cursor.AtQuote() ? cursor.Quoted() : cursor.Word(), hit)) return false;
     if (cursor.AtEnd()) return true;
     hit.Status = static_cast<uint16_t>(TokenNumber(cursor.Word()));
     if (cursor.AtEnd()) return true;
     hit.Bytes = static_cast<int32_t>(TokenNumber(cursor.Word()));
     if (cursor.AtEnd()) return true;
-    const std::string_view referrer = cursor.Enclosed('"');
+    const std::string_view referrer = cursor.Quoted();
     hit.ReferrerKey = (referrer.empty() || referrer[0] == '-') ? 0 : Referrers.Add(referrer);
     if (cursor.AtEnd()) return true;
-    hit.AgentKey = Agents.Add(cursor.Enclosed('"'));
+    hit.AgentKey = Agents.Add(cursor.Quoted());
+    if (ExcludeRobots && IsRobotAgent(hit.AgentKey)) {
+        ++ExcludedRobotHits;
+        return false;
+    }
     return true;
+}
+
+bool TLogAnalyzer::IsRobotAgent(int32_t agentKey) {
+    int8_t& robot = robotAgents_[agentKey];
+    if (robot < 0) robot = FindRobot(Agents.Get(agentKey)) >= 0 ? 1 : 0;
+    return robot == 1;
 }
 
 // Method, path and protocol of the request token; false when the path is globally excluded.
@@ -254,8 +283,12 @@ void TLogAnalyzer::ArmDateSelection(TLineSource& source, int format, const TW3CC
                               FindLineBreak(last.data(), last.data() + last.size()) - last.data()));
     double lastLineTime = 0;
     if (!(format == 3 && !last.empty() && last[0] == '#')) {
+        // The loop reads this line again and counts it then.
+        const int32_t skipped = SkippedLines, robots = ExcludedRobotHits;
         ParseRebuiltOrPlain(last, format, columns);
         lastLineTime = Hits[HitCount].Time;
+        SkippedLines = skipped;
+        ExcludedRobotHits = robots;
     }
     const TDateSelectionSettings& selection = ReportDateSelection;
     DateSelection = selection.DateSelection;
@@ -300,6 +333,8 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     ArmDateSelection(source, format, columns);
     LoadGlobalExclude(DataFolder);
     excludeActive_ = !GlobalExclude.empty();
+    robotAgents_.Clear();
+    if (ExcludeRobots) LoadRobots(DataFolder);
     std::vector<TFilterData> filters = ReportFilters;
     for (TFilterData& filter : filters) PrepareFilter(filter);
 

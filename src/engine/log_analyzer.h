@@ -12,6 +12,7 @@
 #include "engine/gzip_expansion.h"
 #include "engine/hash_string_list.h"
 #include "engine/hit_store.h"
+#include "engine/key_memo.h"
 #include "engine/line_reader.h"
 #include "engine/locale_info.h"
 #include "engine/log_filter.h"
@@ -66,7 +67,8 @@ class TLogAnalyzer : public TReferenceLists {
     void SetProgressIndicator(TProgressIndicator* indicator) { progress_.store(indicator); }
     TProgressIndicator* ProgressIndicator() const { return progress_.load(); }
 
-    // Fills the free slot at HitCount from a common-log line; false = rejected.
+    // Fills the free slot at HitCount from a common-log line; false = rejected, or skipped (and
+    // counted in SkippedLines) when its time cannot be read.
     bool ParseLine(const char* line, size_t length);
     double ParseLogTime(std::string_view text) const;
 
@@ -98,6 +100,8 @@ class TLogAnalyzer : public TReferenceLists {
     int32_t CachedHits = 0;
     int32_t IncompleteHits = 0;
     int32_t FailedHits = 0;
+    int32_t SkippedLines = 0;       // lines whose time could not be read; they are no hits
+    int32_t ExcludedRobotHits = 0;  // robot hits left out under ExcludeRobots
     TVisitorRule ActiveUsers;
     TDNSCache DNSCache;
 
@@ -107,6 +111,7 @@ class TLogAnalyzer : public TReferenceLists {
     std::string OwnDomain;
     std::string DefaultPage = "index.htm";
     int32_t TimeZone = kTimeZoneFromFiles;
+    bool ExcludeRobots = false;  // leaves out the hits whose agent "Robots.txt" names
     std::atomic<bool> Cancelled{false};
     const TLocaleInfo* Locale = &TLocaleInfo::Iso();
 
@@ -122,6 +127,7 @@ class TLogAnalyzer : public TReferenceLists {
     void StoreHit();
     bool ParseRequest(std::string_view request, TLogHit& hit);
     bool PassesDateSelection(double time) const;
+    bool IsRobotAgent(int32_t agentKey);
     bool PassesFilters(const std::vector<TFilterData>& filters) const;
     void ArmDateSelection(TLineSource& source, int format, const TW3CColumns& columns);
     void LoadLines(TLineSource& source, int format, const TW3CColumns& columns,
@@ -131,8 +137,9 @@ class TLogAnalyzer : public TReferenceLists {
     std::atomic<TProgressIndicator*> progress_{nullptr};
     double biasDays_ = 0;  // this computer's standard bias, in days
     bool excludeActive_ = false;
-    std::string rebuilt_;   // reused buffer for rebuilt W3C lines
-    std::string rootPath_;  // reused buffer for "/" + DefaultPage
+    TGrowingKeyMemo<int8_t> robotAgents_{-1};  // 1 robot, 0 not, -1 not looked at yet
+    std::string rebuilt_;                      // reused buffer for rebuilt W3C lines
+    std::string rootPath_;                     // reused buffer for "/" + DefaultPage
 };
 
 }  // namespace vestrel

@@ -57,6 +57,8 @@ inline int MonthFromLetters(std::string_view text) {
 bool ZoneShift(std::string_view text, size_t signAt, double& shift) {
     const char sign = signAt < text.size() ? text[signAt] : ' ';
     const size_t digits = (sign == '+' || sign == '-') ? signAt + 1 : signAt;
+    // A zone that was begun but cut short (a damaged line) leaves the time unknown.
+    if (text.size() > signAt && digits + 4 > text.size()) return false;
     const int hours = RawPair(text, digits), minutes = RawPair(text, digits + 2);
     if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59) return false;
     const double zone = hours / 24.0 + minutes / 1440.0;

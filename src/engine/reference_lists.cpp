@@ -188,6 +188,11 @@ void TReferenceLists::LoadUserAgents(const std::string& dataFolder) {
     LoadNameMatchRows(dataFolder + "UserAgents.txt", kFixedBrowserRows, Browsers);
 }
 
+void TReferenceLists::LoadRobots(const std::string& dataFolder) {
+    LoadNameMatchRows(dataFolder + "Robots.txt", 0, Robots);
+    for (TOperatingSystem& robot : Robots) robot.Match = LowerAscii(robot.Match);
+}
+
 void TReferenceLists::LoadTopDomains(const std::string& dataFolder) {
     const std::vector<std::string> lines = ReadTextFileLines(dataFolder + "TopDomain.txt");
     TopDomains.resize(1);
@@ -314,6 +319,10 @@ int TReferenceLists::ClassifyOS(std::string_view agent) const {
 
 int TReferenceLists::FindBrowser(std::string_view agent) const {
     return FirstContainedMatch(Browsers, agent);
+}
+
+int TReferenceLists::FindRobot(std::string_view agent) const {
+    return FirstContainedMatch(Robots, LowerAscii(agent));
 }
 
 int TReferenceLists::ClassifyBrowser(std::string_view agent) const {

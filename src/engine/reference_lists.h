@@ -42,6 +42,7 @@ class TReferenceLists {
     std::vector<TOperatingSystem> OperatingSystems;  // row 0 fixed "Unknown"
     std::vector<TOperatingSystem> Browsers;          // rows 0..7 fixed
     std::vector<TOperatingSystem> TopDomains;        // row 0 fixed "[Unknown]" / "XXXXX"
+    std::vector<TOperatingSystem> Robots;            // Match lower-cased
     std::vector<THashedLine> WebPageExts;
     std::vector<THashedLine> GlobalExclude;
     std::vector<TTargetData> Targets;
@@ -53,6 +54,7 @@ class TReferenceLists {
     void LoadUserAgents(const std::string& dataFolder);
     void LoadTopDomains(const std::string& dataFolder);
     void LoadWebPageExts(const std::string& dataFolder);
+    void LoadRobots(const std::string& dataFolder);  // "Robots.txt": Name TAB text to look for
     // "GlobalExclude.txt" is optional: false (and an empty list) when it does not exist.
     bool LoadGlobalExclude(const std::string& dataFolder);
     void LoadTargets(std::string_view targetsText);  // the report's Targets lines
@@ -71,6 +73,8 @@ class TReferenceLists {
     int ClassifyOS(std::string_view agent) const;
     int ClassifyBrowser(std::string_view agent) const;
     int FindBrowser(std::string_view agent) const;  // -1 when no row's Match occurs
+    // The first robot whose text occurs in the agent in any letter case, or -1.
+    int FindRobot(std::string_view agent) const;
     // -1 = no row (reports leave the host out), 0 = "[Unknown]".
     int FindTopDomain(std::string_view host) const;
     static std::string_view SiteDomain(std::string_view host);

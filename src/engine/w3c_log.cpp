@@ -64,6 +64,11 @@ void AppendW3CDate(std::string& out, std::string_view date, std::string_view tim
     out += " -0000]";
 }
 
+// W3C logs write each blank of the user agent as "+".
+void AppendAgent(std::string& out, std::string_view agent) {
+    for (const char c : agent) out += c == '+' ? ' ' : c;
+}
+
 }  // namespace
 
 void ParseW3CFieldsDirective(std::string_view line, TW3CColumns& columns) {
@@ -138,7 +143,7 @@ void RebuildW3CLine(std::string_view line, const TW3CColumns& columns, std::stri
     out += " \"";
     out += value[wcReferrer];
     out += "\" \"";
-    out += value[wcAgent];
+    AppendAgent(out, value[wcAgent]);
     out += '"';
 }
 

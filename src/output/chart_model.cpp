@@ -45,6 +45,10 @@ const std::vector<TChartFilling>& ChartFillings() {
         {"actTimeDay", TChartKind::Bars, 0, -1, -1, 3, 1},
         {"actTimeWeek", TChartKind::Bars, 0, -1, -1, 3, 1},
         {"actTimeMonth", TChartKind::Bars, 0, -1, -1, 3, 1},
+        {"actVisitCountries", TChartKind::Pie, 0, 1, -1, -1, -1},
+        {"actVisitRobots", TChartKind::Pie, 0, 1, -1, -1, -1},
+        {"actPageFileTypes", TChartKind::Pie, 0, 1, -1, -1, -1},
+        {"actStatusCodes", TChartKind::Pie, 0, 2, -1, -1, -1},
         {"actDaySpan", TChartKind::Days, 0, -1, kDayFailedCol, kDayUsersCol, kDayHitsCol},
     };
     return fillings;
@@ -116,6 +120,7 @@ void FillPieChart(TChartModel& chart, const TVarGrid& grid, int labelCol, int va
     Reset(chart.Pie, true);
     const bool percent = grid.GetColType(valueCol) == ctPercent;
     for (int row = 1; row < grid.RowCount(); ++row) {
+        if (grid.IsGroupRow(row)) continue;  // a heading sums the slices under it
         const double value = grid.GetFloat(valueCol, row) * (percent ? 100 : 1);
         chart.Pie.Add(value, PieLabel(grid, labelCol, row, percent, value));
     }

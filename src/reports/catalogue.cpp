@@ -1,9 +1,11 @@
 #include "reports/catalogue.h"
 
+#include "reports/host_reports.h"
 #include "reports/log_data_reports.h"
 #include "reports/page_reports.h"
 #include "reports/referrer_reports.h"
 #include "reports/search_reports.h"
+#include "reports/server_reports.h"
 #include "reports/summary_reports.h"
 #include "reports/time_reports.h"
 #include "reports/visitor_reports.h"
@@ -23,6 +25,10 @@ const std::vector<TReportAction>& ReportCatalogue() {
         {"actVisitAuthUsers", "Visitors", "Authenticated Users", kTagInTree, 5, false, "auth-users",
          ReportAuthUsers},
         {"actVisitPaths", "Visitors", "Paths", kTagInTree, 6, false, "paths", ReportPaths},
+        {"actVisitHosts", "Visitors", "Hosts", kTagInTree, 29, false, "hosts", ReportHosts},
+        {"actVisitCountries", "Visitors", "Countries", kTagInTree, 31, true, "countries",
+         ReportCountries, "addresses located with the packaged GeoIP data snapshot"},
+        {"actVisitRobots", "Visitors", "Robots", kTagInTree, 30, true, "robots", ReportRobots},
         {"actDomains", "", "Domains", kTagNotInTree, 0, false, "", nullptr},
         {"actFilterLogData", "", "Filter Log Data", kTagNotInTree, 10, false, "filtered-log-data",
          nullptr},
@@ -49,6 +55,8 @@ const std::vector<TReportAction>& ReportCatalogue() {
         {"actPageTopExit", "Pages", "Top Exit", kTagInTree, 21, false, "top-exit", ReportTopExit},
         {"actPageMostVisited", "Pages", "Most Visited", kTagInTree, 21, false, "most-visited",
          ReportMostVisited},
+        {"actPageFileTypes", "Pages", "File Types", kTagInTree, 32, true, "file-types",
+         ReportFileTypes},
         {"actSearchEngineEngine", "Serach Engines", "Search Engines", kTagInTree, 22, true,
          "search-engines", ReportSearchEngines},
         {"actSerashEnginePhraseEngine", "Serach Engines", "Phrases/Engine", kTagInTree, 23, false,
@@ -63,6 +71,8 @@ const std::vector<TReportAction>& ReportCatalogue() {
          Report404Referrers},
         {"actError", "Errors", "Other Errors", kTagInTree, 27, false, "other-errors",
          ReportOtherErrors},
+        {"actStatusCodes", "Errors", "Status Codes", kTagInTree, 28, true, "status-codes",
+         ReportStatusCodes},
         {"actBuildSiteTree", "", "", kTagSiteTree, 0, false, "", nullptr},
     };
     return catalogue;
@@ -82,7 +92,9 @@ std::string ReportTitle(const TReportAction& action, std::string_view daySpanPat
         title += daySpanPath;
         return title;
     }
-    return "  " + std::string(action.Caption);
+    std::string title = "  " + std::string(action.Caption);
+    if (!action.TitleNote.empty()) title += " (" + std::string(action.TitleNote) + ")";
+    return title;
 }
 
 }  // namespace vestrel

@@ -24,8 +24,9 @@ struct TReportAction {
     int Tag;
     uint8_t ReportKind;  // 0 for actions that show no statistic of their own
     bool Graph;
-    std::string_view CliName;    // name on the command line, empty when it has none
-    TReportGenerator Generator;  // nullptr for actions without a table generator
+    std::string_view CliName;         // name on the command line, empty when it has none
+    TReportGenerator Generator;       // nullptr for actions without a table generator
+    std::string_view TitleNote = {};  // said after the caption in the report title
 };
 
 // Every action in the order of the window's action list.

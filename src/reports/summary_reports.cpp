@@ -30,6 +30,8 @@ std::string CountAndShare(int32_t count, int32_t hitCount, const TLocaleInfo& lo
            "%)";
 }
 
+constexpr int kRobotRow = 13;  // shown only when robot hits are left out
+
 struct TSummaryRow {
     const char* Item;
     std::string Value;  // headings have none
@@ -42,7 +44,7 @@ std::vector<TSummaryRow> SummaryRows(const TLogAnalyzer& a) {
     const int days = a.LastHit > 0 && a.FirstHit > 0 ? static_cast<int>(std::trunc(span)) + 1 : 0;
     const auto bytes = [&](double x) { return FormatBytes(x, locale); };
     const auto rate = [&](double x) { return FormatNumber(x, 2, locale); };
-    return {
+    std::vector<TSummaryRow> rows = {
         {"Time", "", true},
         {"   Report generated on", DateTimeText(ReportClockNow(), locale)},
         {"   Log spans a period of", std::to_string(days) + (days < 2 ? " day" : " days")},
@@ -55,6 +57,8 @@ std::vector<TSummaryRow> SummaryRows(const TLogAnalyzer& a) {
         {"   Hits Cached by Client", CountAndShare(a.CachedHits, a.HitCount, locale)},
         {"   Incomplete Downloads", CountAndShare(a.IncompleteHits, a.HitCount, locale)},
         {"   Failed Requests", CountAndShare(a.FailedHits, a.HitCount, locale)},
+        {"   Skipped Lines", std::to_string(a.SkippedLines)},
+        {"   Robot Hits Left Out", std::to_string(a.ExcludedRobotHits)},
         {"Average", "", true},
         {"   Data Transfer per Month", bytes(SafeDiv(span, a.TotalBytes) * 30)},
         {"   Data Transfer per Day", bytes(SafeDiv(span, a.TotalBytes))},
@@ -64,6 +68,8 @@ std::vector<TSummaryRow> SummaryRows(const TLogAnalyzer& a) {
         {"   Hits per User", rate(SafeDiv(a.UserCount, a.HitCount))},
         {"   Visitors per Day", rate(SafeDiv(span, a.UserCount))},
     };
+    if (!a.ExcludeRobots) rows.erase(rows.begin() + kRobotRow);
+    return rows;
 }
 
 // Day span columns.

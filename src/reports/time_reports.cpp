@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/date_time.h"
@@ -147,24 +148,75 @@ std::string HourLabel(int hour, char separator) {
     return text;
 }
 
-int MonthOf(double t) {
-    return DecodeDateTime(t).Month;
+// A period of a cycle of weeks or months numbered 1..length, counted on from year 0: the same
+// number in the next year is `length` further on.
+template <typename PeriodOf>
+int64_t LinearPeriod(double t, int length, PeriodOf periodOf) {
+    const auto [year, number] = periodOf(t);
+    return static_cast<int64_t>(year) * length + number - 1;
 }
 
-// A table over a cycle of `length` weeks or months numbered 1..length, its rows laid out from
-// the first hit's; numberOf(time) numbers the time in the cycle, labelOf(number) titles a row.
-template <typename NumberOf, typename LabelOf>
-void ReportCycle(TReportContext& context, std::string_view title, int length, NumberOf numberOf,
+// One row per period that a day from the first hit's to the last hit's falls in, titled with its
+// year, so that hits of the same week or month in different years keep apart.
+template <typename PeriodOf, typename LabelOf>
+void ReportYearPeriods(TReportContext& context, std::string_view title, int length,
+                       PeriodOf periodOf, LabelOf labelOf) {
+    const TLogAnalyzer& a = context.Analyzer;
+    const double lastDay = DayOf(a.LastHit);
+    const int64_t first = LinearPeriod(a.FirstHit, length, periodOf);
+    std::vector<int> rowOfPeriod(
+        static_cast<size_t>(LinearPeriod(a.LastHit, length, periodOf) - first + 1), -1);
+    std::vector<std::string> labels;
+    for (double day = DayOf(a.FirstHit); day <= lastDay; ++day) {
+        int& row = rowOfPeriod[static_cast<size_t>(LinearPeriod(day, length, periodOf) - first)];
+        if (row >= 0) continue;
+        row = static_cast<int>(labels.size());
+        const auto [year, number] = periodOf(day);
+        labels.push_back(labelOf(year, number));
+    }
+    const auto buckets = Accumulate(
+        a, static_cast<int>(labels.size()), PerDay([&](double day) {
+            return rowOfPeriod[static_cast<size_t>(LinearPeriod(day, length, periodOf) - first)];
+        }));
+    WriteTimeTable(context, title, buckets, [&](int row) { return labels[row]; });
+}
+
+// A table over a cycle of `length` weeks or months; periodOf(time) gives the year and the
+// number 1..length of the period, labelOf(year, number) titles a row (year 0 within a cycle).
+// Within one cycle the rows are laid out from the first hit's number; hits that reach further than
+// a cycle get a row per year and period instead.
+template <typename PeriodOf, typename LabelOf>
+void ReportCycle(TReportContext& context, std::string_view title, int length, PeriodOf periodOf,
                  LabelOf labelOf) {
     const TLogAnalyzer& a = context.Analyzer;
     context.Grid.Clear();
+    if (a.HitCount > 0 &&
+        LinearPeriod(a.LastHit, length, periodOf) - LinearPeriod(a.FirstHit, length, periodOf) >=
+            length) {
+        ReportYearPeriods(context, title, length, periodOf, labelOf);
+        return;
+    }
+    const auto numberOf = [periodOf](double t) { return periodOf(t).second; };
     const int first = numberOf(a.FirstHit);
     auto buckets = Accumulate(a, length, PerDay([first, length, numberOf](double day) {
                                   return CycleOffset(numberOf(day), first, length);
                               }));
     FitCycle(buckets, CycleOffset(numberOf(a.LastHit), first, length) + 1);
     WriteTimeTable(context, title, buckets,
-                   [&](int offset) { return labelOf((first - 1 + offset) % length + 1); });
+                   [&](int offset) { return labelOf(0, (first - 1 + offset) % length + 1); });
+}
+
+// The year a week belongs to: the days of January before its first week close the last week of
+// the year before.
+std::pair<int, int> YearAndWeek(double t) {
+    const int week = WeekNumber(t);
+    const TDateParts date = DecodeDateTime(t);
+    return {week == kWeeksInCycle && date.Month == 1 ? date.Year - 1 : date.Year, week};
+}
+
+std::pair<int, int> YearAndMonth(double t) {
+    const TDateParts date = DecodeDateTime(t);
+    return {date.Year, date.Month};
 }
 
 }  // namespace
@@ -174,7 +226,7 @@ int WeekNumber(double t) {
     TDateTime january = 0;
     TryEncodeDate(DecodeDateTime(t).Year, 1, 1, january);
     const int offset = kOffsets[DayOfWeek(january) - 1];
-    const int week = static_cast<int>(std::trunc(t) - std::trunc(january) + offset) / 7;
+    const int week = static_cast<int>(std::floor(t) - std::floor(january) + offset) / 7;
     return week == 0 ? kWeeksInCycle : week;
 }
 
@@ -188,7 +240,7 @@ void ReportWeekday(TReportContext& context) {
 void ReportHourOfDay(TReportContext& context) {
     context.Grid.Clear();
     const auto buckets = Accumulate(context.Analyzer, 24, [](double t) {
-        const int hour = static_cast<int>(TimeFraction(t) / kHourLength);
+        const int hour = static_cast<int>((t - DayOf(t)) / kHourLength);  // the clock time
         return hour < 23 ? hour : 23;  // a fraction of a second before midnight would give 24
     });
     const char separator = TimeSeparator(*context.Analyzer.Locale);
@@ -212,14 +264,18 @@ void ReportDailyAccess(TReportContext& context) {
 }
 
 void ReportWeeklyAccess(TReportContext& context) {
-    ReportCycle(context, "Week", kWeeksInCycle, WeekNumber,
-                [](int week) { return "w" + std::to_string(week); });
+    ReportCycle(context, "Week", kWeeksInCycle, YearAndWeek, [](int year, int week) {
+        return year == 0 ? "w" + std::to_string(week)
+                         : std::to_string(year) + " week " + std::to_string(week);
+    });
 }
 
 void ReportMonthlyAccess(TReportContext& context) {
     const TLocaleInfo& locale = *context.Analyzer.Locale;
-    ReportCycle(context, "Month", kMonthsInCycle, MonthOf,
-                [&](int month) { return locale.LongMonthNames[month - 1]; });
+    ReportCycle(context, "Month", kMonthsInCycle, YearAndMonth, [&](int year, int month) {
+        const std::string& name = locale.LongMonthNames[month - 1];
+        return year == 0 ? name : std::to_string(year) + " " + name;
+    });
 }
 
 }  // namespace vestrel

@@ -579,6 +579,8 @@ std::string TVarGrid::DisplayText(const TCell& cell, const TColumnDef& column) c
         case ctDate:
             return locale_->FormatShortDate(cell.Num);
         case ctTime:
+            // A duration below zero (a visit that began the day before) keeps its sign.
+            if (cell.Num < 0) return "-" + locale_->FormatLongTime(TimeFraction(-cell.Num));
             return locale_->FormatLongTime(TimeFraction(cell.Num));
         case ctDateTime:
             return locale_->FormatDateTimeCell(cell.Num);

@@ -13,8 +13,10 @@ namespace vestrel {
 
 namespace fs = std::filesystem;
 
-const char* const kDefaultListNames[5] = {"SearchEngines.txt", "OperatingSystems.txt",
-                                          "TopDomain.txt", "UserAgents.txt", "WebPageExts.txt"};
+const char* const kRobotsListName = "Robots.txt";
+const char* const kDefaultListNames[6] = {"SearchEngines.txt", "OperatingSystems.txt",
+                                          "TopDomain.txt",     "UserAgents.txt",
+                                          "WebPageExts.txt",   kRobotsListName};
 
 namespace {
 
@@ -41,6 +43,14 @@ fs::path DefaultListsFolder(const std::string& executableFolder) {
     return (beside / ".." / "share" / "vestrel").lexically_normal();
 }
 
+// Copies a default list into the folder unless the folder holds one already.
+void CopyListIfMissing(const fs::path& lists, const std::string& folder, const char* name) {
+    std::error_code error;
+    const fs::path source = lists / name;
+    if (fs::exists(source))
+        fs::copy_file(source, fs::path(folder) / name, fs::copy_options::skip_existing, error);
+}
+
 // Creates the folder with its parents and copies the default lists into it.
 void CreateSeeded(const std::string& folder, const std::string& executableFolder) {
     std::error_code error;
@@ -48,11 +58,7 @@ void CreateSeeded(const std::string& folder, const std::string& executableFolder
     if (error)
         throw EVestrelError("Cannot create the data folder \"" + folder + "\". " + error.message());
     const fs::path lists = DefaultListsFolder(executableFolder);
-    for (const char* name : kDefaultListNames) {
-        const fs::path source = lists / name;
-        if (fs::exists(source))
-            fs::copy_file(source, fs::path(folder) / name, fs::copy_options::skip_existing, error);
-    }
+    for (const char* name : kDefaultListNames) CopyListIfMissing(lists, folder, name);
 }
 
 }  // namespace
@@ -77,7 +83,10 @@ std::string ResolveDataFolder(const std::string& argument, const std::string& ex
     else
         folder = std::string(home != nullptr ? home : "") + "/.local/share/vestrel";
     folder = WithSlash(folder);
-    if (!fs::exists(folder)) CreateSeeded(folder, executableFolder);
+    if (!fs::exists(folder))
+        CreateSeeded(folder, executableFolder);
+    else
+        CopyListIfMissing(DefaultListsFolder(executableFolder), folder, kRobotsListName);
     return folder;
 }
 

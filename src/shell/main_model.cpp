@@ -110,6 +110,7 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
     Analyzer.reset();
     Analyzer = std::make_unique<TLogAnalyzer>(dataFolder_, report.Targets);
     Analyzer->TimeZone = Settings.TimeZone;
+    Analyzer->ExcludeRobots = Settings.ExcludeRobots;
     Analyzer->MaxGzipExpansion = MaxGzipExpansion;
     Analyzer->OwnDomain = report.Domain;
     Analyzer->DefaultPage = report.DefaultPage;
@@ -123,6 +124,7 @@ void TMainModel::FetchAndLoad(const TReportRecord& report, TLogFileDataParam& fi
     LoadSiteTree(*SiteTree, report.SiteTree);
     FetchRemoteLogs(report, files);
     LoadTimeMs = host_.RunLoading(*Analyzer, files);
+    Window.StatusText = LoadStatusText(LoadTimeMs, Analyzer->SkippedLines);
     FillSiteTreeCounts(*SiteTree, *Analyzer);
     RunStatistic(ActionNamed("actGeneral"));
 }
@@ -305,6 +307,12 @@ void TMainModel::RebuildSiteTree() {
 void TMainModel::Close() {
     StoreSiteTree();
     Analyzer.reset();
+}
+
+std::string LoadStatusText(int64_t loadTimeMs, int32_t skippedLines) {
+    std::string text = "Load time: " + std::to_string(loadTimeMs) + "ms";
+    if (skippedLines > 0) text += ", " + std::to_string(skippedLines) + " lines skipped";
+    return text;
 }
 
 }  // namespace vestrel

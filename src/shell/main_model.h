@@ -153,4 +153,7 @@ std::vector<TFilterData> EnabledFilters(const std::vector<TFilterRow>& rows);
 // decimal integer raises EVestrelError.
 int TelnetOptionsValue(const std::string& text);
 
+// The status text after loading: "Load time: Nms", and how many lines were skipped when any were.
+std::string LoadStatusText(int64_t loadTimeMs, int32_t skippedLines);
+
 }  // namespace vestrel

@@ -33,6 +33,7 @@ TOptions ReadOptionValues(const TSettingsFile& file, int32_t lastDaysDefault) {
     options.LastDaysToShow = file.ReadInteger(kReportsSection, kLastDaysToShowKey, lastDaysDefault);
     options.ExcludeSearshFromRef = file.ReadBool(kReportsSection, kExcludeSearshFromRefKey, true);
     options.TimeZone = file.ReadInteger(kReportsSection, kTimeZoneKey, kTimeZoneFromFiles);
+    options.ExcludeRobots = file.ReadBool(kReportsSection, kExcludeRobotsKey, false);
     return options;
 }
 
@@ -129,6 +130,7 @@ void SaveOptions(TSettingsFile& settings, const TOptions& options) {
     settings.WriteInteger(kReportsSection, kLastDaysToShowKey, options.LastDaysToShow);
     settings.WriteBool(kReportsSection, kExcludeSearshFromRefKey, options.ExcludeSearshFromRef);
     settings.WriteInteger(kReportsSection, kTimeZoneKey, options.TimeZone);
+    settings.WriteBool(kReportsSection, kExcludeRobotsKey, options.ExcludeRobots);
 }
 
 TTimeZoneChoice TimeZoneChoiceOf(int32_t timeZone) {
@@ -190,6 +192,7 @@ void ReadSettings(const TSettingsFile& file, TMainSettings& settings) {
     settings.LastDaysToShow = options.LastDaysToShow;
     settings.ExcludeSearshFromRef = options.ExcludeSearshFromRef;
     settings.TimeZone = options.TimeZone;
+    settings.ExcludeRobots = options.ExcludeRobots;
     for (size_t column = 0; column < kLogDataColumns; ++column)
         settings.LogDataWidths[column] = file.ReadInteger(
             kColWidthsSection, LogDataWidthKey(column), settings.LogDataWidths[column]);

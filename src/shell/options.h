@@ -24,6 +24,7 @@ inline constexpr std::string_view kLastDaysToShowKey = "LastDaysToShow";        
 inline constexpr std::string_view kExcludeSearshFromRefKey = "ExcludeSearshFromRef";  // Reports
 inline constexpr std::string_view kTimeZoneKey = "TimeZone";                          // Reports
 inline constexpr std::string_view kLastKey = "Last";                                  // Reports
+inline constexpr std::string_view kExcludeRobotsKey = "ExcludeRobots";                // Reports
 // ColWidths holds "LogData0" to "LogData9".
 std::string LogDataWidthKey(size_t column);
 
@@ -38,6 +39,7 @@ struct TOptions {
     int32_t LastDaysToShow = kOptionsDefaultLastDays;
     bool ExcludeSearshFromRef = true;
     int32_t TimeZone = kTimeZoneFromFiles;  // 0 logged times, -100 each line's zone, else hours
+    bool ExcludeRobots = false;             // robot hits are left out while loading
 };
 
 TOptions LoadOptions(const TSettingsFile& settings);
@@ -71,6 +73,7 @@ struct TMainSettings {
     bool ExcludeSearshFromRef = true;
     int32_t TimeZone = kTimeZoneFromFiles;
     TLogDataWidths LogDataWidths = kDefaultLogDataWidths;
+    bool ExcludeRobots = false;
 };
 // A missing width keeps the one `settings` holds; the other values fall back to the defaults.
 void ReadSettings(const TSettingsFile& file, TMainSettings& settings);

@@ -55,7 +55,24 @@ TEST_F(CliTest, LoadPrintsEveryTotal) {
     EXPECT_EQ(totals["CachedHits"], "1");
     EXPECT_EQ(totals["IncompleteHits"], "0");
     EXPECT_EQ(totals["FailedHits"], "0");
+    EXPECT_EQ(totals["SkippedLines"], "0");
     EXPECT_TRUE(totals.count("LoadTimeMs"));
+}
+
+TEST_F(CliTest, UnreadableLinesAreSkippedAndRobotsLeftOutOnRequest) {
+    const std::string log = Write(
+        "r.log", std::string("# written by hand\n") + kTwoLines +
+                     "5.6.7.8 - - [10/Oct/2000:15:00:00 -0700] \"GET / HTTP/1.1\" 200 9 \"-\" "
+                     "\"Mozilla/5.0 (compatible; bingbot/2.0)\"\ngarbage\n");
+    std::ofstream(dir_ + "data/Robots.txt") << "Bingbot\tbingbot\n";
+    auto totals = Totals(Load(log).Out);
+    EXPECT_EQ(totals["Hits"], "3");
+    EXPECT_EQ(totals["SkippedLines"], "2");
+    const TRun excluded = Load("--exclude-robots " + log);
+    ASSERT_EQ(excluded.Status, 0) << excluded.Err;
+    totals = Totals(excluded.Out);
+    EXPECT_EQ(totals["Hits"], "2");
+    EXPECT_EQ(totals["Users"], "1");
 }
 
 TEST_F(CliTest, EmptyLoadShowsDashesForTimes) {
@@ -145,6 +162,49 @@ TEST_F(CliTest, LoadsThePublicSamples) {
     const TRun run = Load(sample);
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(Totals(run.Out)["Hits"], "10000");
+    EXPECT_EQ(Totals(run.Out)["SkippedLines"], "0");
+}
+
+// The samples' untidy lines: comments and garbage are skipped, escaped quotes keep the status.
+TEST_F(CliTest, UntidySamplesGiveThePeersFigures) {
+    const std::string samples = std::string(VESTREL_SAMPLES_DIR) + "/";
+    const std::string honeynet =
+        samples + "honeynet-redhat/access_log_2004-04_to_2004-10_concat.log";
+    const std::string awstats = samples + "awstats-test/testglobal.log";
+    const std::string basjes = samples + "basjes-logparser/access_log.gz";
+    for (const std::string& path : {honeynet, awstats, basjes})
+        if (!fs::exists(path)) GTEST_SKIP() << "sample absent: " << path;
+    const TRun statuses =
+        Run("stat status-codes --values --data-dir " + dir_ + "data --timezone 0 " + honeynet);
+    ASSERT_EQ(statuses.Status, 0) << statuses.Err;
+    bool found = false;
+    for (const std::string& line : statuses.Lines())
+        if (line.starts_with("404\t")) {
+            found = true;
+            EXPECT_TRUE(line.starts_with("404\tNot Found\t23680\t")) << line;
+        }
+    EXPECT_TRUE(found);
+    auto totals = Totals(Load(awstats).Out);
+    EXPECT_EQ(totals["SkippedLines"], "28");
+    EXPECT_EQ(totals["FirstHit"].substr(0, 4), "2001");
+    totals = Totals(Load(basjes).Out);
+    EXPECT_EQ(totals["SkippedLines"], "1");
+    EXPECT_EQ(totals["Hits"], "16");
+}
+
+// A new data folder knows today's search engines: every Google referral of the samples counts.
+TEST_F(CliTest, NewDataFolderCountsEveryGoogleReferral) {
+    const std::string samples = std::string(VESTREL_SAMPLES_DIR) + "/";
+    const std::map<std::string, std::string> googleCounts = {{"elastic-apache/apache_logs", "573"},
+                                                             {"analog-ce/logfile.log", "33"}};
+    for (const auto& [sample, count] : googleCounts) {
+        if (!fs::exists(samples + sample)) GTEST_SKIP() << "sample absent: " << sample;
+        const TRun run = Run("stat search-engines --data-dir " + dir_ + "fresh --timezone 0 " +
+                             samples + sample);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        ASSERT_GE(run.Lines().size(), 2u);
+        EXPECT_TRUE(run.Lines()[1].starts_with("Google\t" + count + "\t")) << run.Lines()[1];
+    }
 }
 
 }  // namespace

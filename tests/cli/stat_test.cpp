@@ -67,7 +67,10 @@ TEST_F(StatCliTest, StatsListsEveryStatisticName) {
                              "top-entry",      "top-exit",
                              "most-visited",   "404",
                              "404-referrers",  "other-errors",
-                             "log-data",       "filtered-log-data"})
+                             "log-data",       "filtered-log-data",
+                             "status-codes",   "hosts",
+                             "robots",         "countries",
+                             "file-types"})
         EXPECT_NE(out.find(std::string(name) + "\t"), std::string::npos) << name;
 }
 
@@ -85,7 +88,7 @@ TEST_F(StatCliTest, TablesAreUtf8WhateverTheLogBytes) {
 
 TEST_F(StatCliTest, GeneralSummaryAsDisplayTexts) {
     const auto lines = StatLines("general");
-    ASSERT_EQ(lines.size(), 21u);
+    ASSERT_EQ(lines.size(), 22u);
     EXPECT_EQ(lines[0], "Item\tValue");
     EXPECT_EQ(lines[7], "   Hits\t3");
     EXPECT_EQ(lines[8], "   Total Visiting Users\t2");

@@ -174,6 +174,22 @@ TEST_F(LogLoadTest, TotalsStatusCountsAndEmptyLoads) {
     EXPECT_EQ(a().LastHit, 0);
 }
 
+// Comment lines, fragments and garbage are counted once each, wherever they stand in the files
+// (the last line is also read ahead for the date selection), and never move the first hit.
+TEST_F(LogLoadTest, UnreadableLinesAreSkippedNotStored) {
+    const std::string first =
+        Write("one.log", "# a comment line\n" + Clf("h", 60) + "xxxxxxxxxxxx\n" + Clf("h", 120) +
+                             "h - - [10/Oct/2000:1\n");
+    const std::string second = Write("two.log", Clf("g", 180) + "#Fields: none\n");
+    Load({first, second});
+    EXPECT_EQ(a().HitCount, 3);
+    EXPECT_EQ(a().SkippedLines, 4);
+    EXPECT_EQ(Stamp(a().FirstHit), "2000-10-10 00:01:00");
+    EXPECT_EQ(a().UserCount, 2);
+    Load({second});
+    EXPECT_EQ(a().SkippedLines, 1);  // each loading counts afresh
+}
+
 TEST_F(LogLoadTest, VisitEndsAfterThirtyMinutesOfIdleTime) {
     EXPECT_EQ(UidsPerPair(1801), std::vector<size_t>(6, 2));
     EXPECT_EQ(UidsPerPair(1799), std::vector<size_t>(6, 1));
@@ -545,9 +561,12 @@ TEST_F(LogLoadTest, SampleNasaLogsPlainPackedAndDamaged) {
     EXPECT_EQ(a().UserCount, users);
     EXPECT_EQ(a().FirstHit, first);
     EXPECT_EQ(a().TotalBytes, 321739411.0);
-    // Fragments of broken records are hits with the fields they reach.
+    EXPECT_EQ(a().SkippedLines, 0);
+    // Fragments of broken records whose time is lost are skipped.
     Load({damaged});
-    EXPECT_EQ(a().HitCount, 1930);
+    EXPECT_EQ(a().HitCount + a().SkippedLines, 1930);
+    EXPECT_EQ(a().SkippedLines, 61);
+    EXPECT_GE(a().FirstHit, first);
     EXPECT_EQ(Stamp(a().LastHit), "1995-08-01 05:12:24");
     ExpectGrouped();
 }

@@ -134,11 +134,50 @@ TEST_F(LogParseTest, StatusBytesReferrerAgentAndUser) {
               "2000-10-10 13:55:36|h2|u|1|/y|0|301|9||");
     EXPECT_EQ(a.UserText(Parse("h - John Smith [10/Oct/2000:13:55:36 -0700] \"GET /\" 200 1")),
               "John Smith");
-    // A line without "[" is accepted with the fields it reaches.
-    bool accepted = false;
-    Parse("just some words", &accepted);
-    EXPECT_TRUE(accepted);
-    EXPECT_EQ(Describe("just some words"), "1899-12-30 00:00:00|just|words|0||0|0|0||");
+}
+
+// A line whose time cannot be read is no hit: it is rejected and counted as skipped.
+TEST_F(LogParseTest, LinesWithoutReadableTimeAreSkippedAndCounted) {
+    TLogAnalyzer& a = Make(kTimeZoneFromFiles);
+    for (const char* line :
+         {"just some words", "xxxxxxxxxxxx", "#Version: 1.0", "# a comment [with a bracket]",
+          "h - - [01/Aug/199", "5:00:01:39 -0400] \"GET /x HTTP/1.0\" 200 1",
+          "h - - [10/Xyz/2000:13:55:36 +0000] \"GET /\" 200 1", "h - - [01/Aug/1995:00:31:55 -0"}) {
+        bool accepted = true;
+        Parse(line, &accepted);
+        EXPECT_FALSE(accepted) << line;
+    }
+    EXPECT_EQ(a.SkippedLines, 8);
+    // Rejection by the date selection is no skip.
+    a.DateSelection = 1;
+    a.FromDay = a.ToDay = 1;
+    bool accepted = true;
+    Parse(kBob, &accepted);
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(a.SkippedLines, 8);
+    a.Reset();
+    EXPECT_EQ(a.SkippedLines, 0);
+    // A cut-off zone spoils only the mode that reads it; a missing zone reads as UTC.
+    Make(0);
+    EXPECT_EQ(TimeOf("h - - [01/Aug/1995:00:31:55 -0"), "1995-08-01 00:31:55");
+    Make(kTimeZoneFromFiles);
+    EXPECT_EQ(TimeOf("h - - [01/Aug/1995:00:31:55] \"GET /\" 200 1"), "1995-08-01 00:31:55");
+}
+
+// Apache writes a quote inside a quoted field as \" and a backslash as \\.
+TEST_F(LogParseTest, EscapedQuotesStayInsideTheirField) {
+    Make(0);
+    const std::string head = kHead;
+    EXPECT_EQ(Describe(head + R"("GET /a\"b HTTP/1.0" 404 12 "-" "x")"),
+              "2000-10-10 13:55:36|h|-|1|/a\\\"b|1|404|12||x");
+    EXPECT_EQ(Describe(head + R"("GET /q HTTP/1.1" 200 5 "http://r/?s=\"a\"" "Bot \"v2\" \\")"),
+              R"(2000-10-10 13:55:36|h|-|1|/q|2|200|5|http://r/?s=\"a\"|Bot \"v2\" \\)");
+    // An even run of backslashes is escaped backslashes: the quote after it ends the field.
+    EXPECT_EQ(Describe(head + R"("GET /c:\\" 301 7 "r\\" "ua")"),
+              R"(2000-10-10 13:55:36|h|-|1|/c:\\|0|301|7|r\\|ua)");
+    // A lone backslash before the line's end leaves the field open to the end.
+    EXPECT_EQ(Describe(head + R"("GET /x HTTP/1.0" 200 1 "-" "ua\")"),
+              R"(2000-10-10 13:55:36|h|-|1|/x|1|200|1||ua\")");
 }
 
 TEST_F(LogParseTest, GarbageNeverCrashes) {
@@ -222,7 +261,18 @@ TEST(W3CFieldsTest, DataLinesAreRebuiltInTheCombinedLayout) {
                    columns, out);
     EXPECT_EQ(out,
               "- - jo [31/Dec/2010:23:59:59 -0000] \"GET /b.gif HTTP/1.1\" 304 4567 \"http://r/\" "
-              "\"Mozilla/5.0+(X)\"");
+              "\"Mozilla/5.0 (X)\"");
+    // The agent's "+" are its blanks; other fields keep theirs.
+    RebuildW3CLine(
+        "2010-12-31 23:59:59 jo /c+d HTTP/1.1 200 1 "
+        "Mozilla/4.0+(compatible;+MSIE+6.0;+Windows+NT+5.1) "
+        "http://r/?q=a+b",
+        columns, out);
+    EXPECT_NE(out.find("\"GET /c+d HTTP/1.1\""), std::string::npos) << out;
+    EXPECT_NE(
+        out.find("\"http://r/?q=a+b\" \"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)\""),
+        std::string::npos)
+        << out;
 }
 
 TEST_F(LogParseTest, RebuiltW3CLinesParseAsUtc) {

@@ -62,6 +62,17 @@ TEST_F(ChartModelTest, ReferringDomainsPieShowsWholeUserCounts) {
     EXPECT_EQ(Chart("actRefDomains").Pie.Labels, TLabels{"links.net (17)"});
 }
 
+// The class headings sum their statuses, so only the statuses are slices.
+TEST_F(ChartModelTest, StatusCodesPieLeavesTheClassHeadingsOut) {
+    Load(Hits("a", 3) + Line("b", "10/Mar/2024:11:00:00", "/gone", 404));
+    const TChartModel chart = Chart("actStatusCodes");
+    EXPECT_EQ(chart.Kind, TChartKind::Pie);
+    EXPECT_EQ(chart.Pie.Labels, (TLabels{"200 (3)", "404 (1)"}));
+    WriteFile("TopDomain.txt", "\"Sweden\" se\n");
+    EXPECT_EQ(Chart("actVisitCountries").Title,
+              "  Countries (addresses located with the packaged GeoIP data snapshot)");
+}
+
 TEST_F(ChartModelTest, HourOfDayFillsHitBarsAndUserLineForEveryHour) {
     Load(Hits("a", 3) + Hits("b", 1));
     const TChartModel chart = Chart("actPopularHour");

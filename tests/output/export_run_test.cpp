@@ -50,10 +50,10 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 TEST(ExportCheckListTest, OffersTheTreeStatisticsGroupedAndChecked) {
     TExportCheckList list;
     const std::vector<TExportEntry>& entries = list.Entries();
-    ASSERT_EQ(entries.size(), 33u);  // no "Log Data", no site tree
-    const std::map<size_t, std::string> headings = {{1, "Visitors"},        {8, "Time period"},
-                                                    {14, "Refereeing"},     {20, "Pages"},
-                                                    {24, "Serach Engines"}, {29, "Errors"}};
+    ASSERT_EQ(entries.size(), 38u);  // no "Log Data", no site tree
+    const std::map<size_t, std::string> headings = {{1, "Visitors"},        {11, "Time period"},
+                                                    {17, "Refereeing"},     {23, "Pages"},
+                                                    {28, "Serach Engines"}, {33, "Errors"}};
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_TRUE(entries[i].Checked);
         EXPECT_EQ(entries[i].IsGroupHeading(), headings.contains(i)) << i;
@@ -63,14 +63,14 @@ TEST(ExportCheckListTest, OffersTheTreeStatisticsGroupedAndChecked) {
     }
     EXPECT_EQ(entries[0].Action->Action, "actGeneral");
     EXPECT_EQ(entries[2].Action->Action, "actVisitTopDomain");
-    EXPECT_EQ(entries.back().Action->Action, "actError");
+    EXPECT_EQ(entries.back().Action->Action, "actStatusCodes");
 }
 
 TEST(ExportCheckListTest, GroupHeadingCarriesItsMembersButInvertSkipsIt) {
     TExportCheckList list;
     list.SetChecked(1, false);  // "Visitors"
-    for (size_t i = 1; i <= 7; ++i) EXPECT_FALSE(list.Entries()[i].Checked) << i;
-    EXPECT_TRUE(list.Entries()[8].Checked);
+    for (size_t i = 1; i <= 10; ++i) EXPECT_FALSE(list.Entries()[i].Checked) << i;
+    EXPECT_TRUE(list.Entries()[11].Checked);
     list.InvertChecks();
     EXPECT_FALSE(list.Entries()[1].Checked);
     EXPECT_TRUE(list.Entries()[2].Checked);

@@ -44,6 +44,7 @@ TEST_F(SummaryReportTest, EmptyStoreShowsZerosAndDashes) {
                                                "   Hits Cached by Client|0 (0.00%)",
                                                "   Incomplete Downloads|0 (0.00%)",
                                                "   Failed Requests|0 (0.00%)",
+                                               "   Skipped Lines|0",
                                                "Average|",
                                                "   Data Transfer per Month|0 bytes",
                                                "   Data Transfer per Day|0 bytes",
@@ -54,7 +55,7 @@ TEST_F(SummaryReportTest, EmptyStoreShowsZerosAndDashes) {
                                                "   Visitors per Day|0.00"};
     EXPECT_EQ(Summary(""), expected);
     for (int row = 1; row < grid_.RowCount(); ++row) {
-        const bool heading = row == 1 || row == 6 || row == 13;
+        const bool heading = row == 1 || row == 6 || row == 14;
         EXPECT_EQ(grid_.IsGroupRow(row), heading) << row;
         EXPECT_EQ(grid_.GetRowTag(row), heading ? 1 : 0) << row;
     }
@@ -68,11 +69,51 @@ TEST_F(SummaryReportTest, OneDayLogRatesUseTheFractionOfADay) {
             Line("c", "01/Mar/2024:18:00:00", "/big.zip", 206, 2048));
     std::vector<std::string> values;
     for (int row = 3; row < grid_.RowCount(); ++row) values.push_back(grid_.GetText(1, row));
-    const std::vector<std::string> expected = {
-        "1 day",   "2024-03-01 10:00:00", "2024-03-01 18:00:00", "",           "4",    "3",
-        "2.98 kb", "1 (25.00%)",          "1 (25.00%)",          "1 (25.00%)", "",     "267.89 kb",
-        "8.93 kb", "762 bytes",           "1016 bytes",          "12.00",      "1.33", "9.00"};
+    const std::vector<std::string> expected = {"1 day",
+                                               "2024-03-01 10:00:00",
+                                               "2024-03-01 18:00:00",
+                                               "",
+                                               "4",
+                                               "3",
+                                               "2.98 kb",
+                                               "1 (25.00%)",
+                                               "1 (25.00%)",
+                                               "1 (25.00%)",
+                                               "0",
+                                               "",
+                                               "267.89 kb",
+                                               "8.93 kb",
+                                               "762 bytes",
+                                               "1016 bytes",
+                                               "12.00",
+                                               "1.33",
+                                               "9.00"};
     EXPECT_EQ(values, expected);
+}
+
+// Skipped lines are no hits and leave the period alone; left-out robots are told only when the
+// setting is on.
+TEST_F(SummaryReportTest, SkippedLinesAndLeftOutRobots) {
+    std::vector<std::string> rows =
+        Summary("# comment\n" + Line("a", "01/Mar/2024:10:00:00", "/") + "xxxxxxxxxxxx\n");
+    EXPECT_EQ(rows[3], "   Log spans a period of|1 day");
+    EXPECT_EQ(rows[7], "   Hits|1");
+    EXPECT_EQ(rows[13], "   Skipped Lines|2");
+    EXPECT_EQ(rows[14], "Average|");
+
+    WriteFile("Robots.txt", "Crawler\tcrawl\n");
+    const std::string log = WriteFile(
+        "robots.log", Line("a", "01/Mar/2024:10:00:00", "/") +
+                          Line("b", "01/Mar/2024:10:01:00", "/", 200, 100, "-", "WebCrawler/1.0"));
+    Load("");
+    analyzer_->ExcludeRobots = true;
+    TLogFileDataParam files;
+    FillLogFileData({"1" + log}, files);
+    TLoadObserver quiet;
+    LoadLogFiles(*analyzer_, files, quiet);
+    rows = Run(ReportGeneral);
+    EXPECT_EQ(rows[7], "   Hits|1");
+    EXPECT_EQ(rows[14], "   Robot Hits Left Out|1");
 }
 
 TEST_F(SummaryReportTest, PeriodCountsWholeDaysOfTheSpanPlusOne) {
@@ -100,6 +141,15 @@ class DaySpanReportTest : public testing_util::TReportFixture {
 };
 
 // One visitor at 23:50 and 00:10, between other visitors' hits on other pages.
+// A visitor of the day before who leaves on this day makes the day's time per user negative.
+TEST_F(DaySpanReportTest, NegativeTimePerUserKeepsItsSign) {
+    const std::vector<std::string> rows = DaySpan(Line("b", "10/Mar/2024:23:50:00", "/index.html") +
+                                                  Line("b", "11/Mar/2024:00:10:00", "/index.html") +
+                                                  Line("b", "11/Mar/2024:00:15:00", "/index.html") +
+                                                  Line("c", "11/Mar/2024:09:00:00", "/other.html"));
+    EXPECT_EQ(rows[1], "2024-03-11|2|||200 bytes|00:05:00|-00:05:00||1|");
+}
+
 TEST_F(DaySpanReportTest, VisitorAcrossMidnightCountsOnItsFirstDay) {
     const std::vector<std::string> rows = DaySpan(Line("a", "10/Mar/2024:08:00:00", "/other.html") +
                                                   Line("b", "10/Mar/2024:23:50:00", "/index.html") +

@@ -113,26 +113,46 @@ TEST_F(TimeReportTest, TurnOfTheYearFollowsOnInWeeksAndMonths) {
                        "2020-01-01" + std::string(kEmpty), "2020-01-02" + std::string(kHalf)}));
 }
 
-// The first and last hits fall in week 51 and in December; a log over a year lays out the whole
-// cycle from there, so that the June hit has its row.
-TEST_F(TimeReportTest, LogOverAYearGetsEveryWeekAndMonth) {
+// The first and last hits fall in week 51 and in December of two years: every week and month
+// from the first hit's to the last hit's gets a row titled with its year, so that no two hits of
+// different years share one. January 1 and 2 of 2022 close week 53 of 2021.
+TEST_F(TimeReportTest, LogOverAYearGetsARowPerYearAndPeriod) {
     Load(Line("a", "26/Dec/2021:12:00:00", "/") + Line("b", "15/Jun/2022:12:00:00", "/") +
          Line("c", "25/Dec/2022:12:00:00", "/"));
-    const std::string two = "|2|66.67%|2|66.67%|1.00|||200 bytes|100 bytes";
     const std::string one = "|1|33.33%|1|33.33%|1.00|||100 bytes|100 bytes";
-    std::vector<std::string> weeks = {std::string("Week") + kTitles};
-    for (int offset = 0; offset < 53; ++offset)
-        weeks.push_back("w" + std::to_string((50 + offset) % 53 + 1) + kEmpty);
-    weeks[1] = "w51" + two;
-    weeks[27] = "w24" + one;
+    std::vector<std::string> weeks = {std::string("Week") + kTitles, "2021 week 51" + one,
+                                      std::string("2021 week 52") + kEmpty,
+                                      std::string("2021 week 53") + kEmpty};
+    for (int week = 1; week <= 51; ++week)
+        weeks.push_back("2022 week " + std::to_string(week) + kEmpty);
+    weeks[3 + 24] = "2022 week 24" + one;
+    weeks.back() = "2022 week 51" + one;
     EXPECT_EQ(Run(ReportWeeklyAccess), weeks);
 
-    std::vector<std::string> months = {std::string("Month") + kTitles};
-    for (int offset = 0; offset < 12; ++offset)
-        months.push_back(TLocaleInfo::Iso().LongMonthNames[(11 + offset) % 12] + kEmpty);
-    months[1] = "December" + two;
-    months[7] = "June" + one;
+    std::vector<std::string> months = {std::string("Month") + kTitles, "2021 December" + one};
+    for (int month = 0; month < 12; ++month)
+        months.push_back("2022 " + TLocaleInfo::Iso().LongMonthNames[month] + kEmpty);
+    months[1 + 6] = "2022 June" + one;
+    months.back() = "2022 December" + one;
     EXPECT_EQ(Run(ReportMonthlyAccess), months);
+
+    // Eleven months apart, each month number once: the rows of one cycle, without years.
+    Load(Line("a", "15/Feb/2021:12:00:00", "/") + Line("b", "15/Jan/2022:12:00:00", "/"));
+    const std::vector<std::string> cycle = Run(ReportMonthlyAccess);
+    ASSERT_EQ(cycle.size(), 13u);
+    EXPECT_EQ(cycle[1].substr(0, 9), "February|");
+    EXPECT_EQ(cycle[12].substr(0, 8), "January|");
+}
+
+// Before 1899-12-30 times are negative day counts: the clock time and the calendar day decide.
+TEST_F(TimeReportTest, TimesBeforeEighteenNinetyNineUseTheClockAndCalendar) {
+    Load(Line("a", "29/Dec/1899:12:10:00", "/") + Line("b", "01/Jan/1900:08:00:00", "/"));
+    EXPECT_EQ(Run(ReportHourOfDay)[13].substr(0, 13), "12:00-13:00|1");
+    const std::vector<std::string> weeks = Run(ReportWeeklyAccess);
+    ASSERT_EQ(weeks.size(), 4u);
+    EXPECT_EQ(weeks[1].substr(0, 6), "w52|1|");
+    EXPECT_EQ(weeks[2], std::string("w53") + kEmpty);
+    EXPECT_EQ(weeks[3].substr(0, 5), "w1|1|");
 }
 
 }  // namespace

@@ -91,6 +91,20 @@ TEST_F(DataFolderTest, ExistingFolderIsLeftAlone) {
     EXPECT_EQ(text, "mine");
 }
 
+// Folders made before the robot list existed get it; one they hold is never replaced.
+TEST_F(DataFolderTest, ExistingFolderGetsOnlyAMissingRobotList) {
+    const std::string existing = root_ + "/existing/";
+    fs::create_directories(existing);
+    ResolveDataFolder(existing, exe_, nullptr, nullptr, "");
+    EXPECT_TRUE(fs::exists(existing + "Robots.txt"));
+    std::ofstream(existing + "Robots.txt") << "mine";
+    ResolveDataFolder(existing, exe_, nullptr, nullptr, "");
+    std::string text;
+    std::ifstream(existing + "Robots.txt") >> text;
+    EXPECT_EQ(text, "mine");
+    EXPECT_FALSE(fs::exists(existing + "TopDomain.txt"));
+}
+
 TEST_F(DataFolderTest, FolderThatCannotBeCreatedRaisesNamingIt) {
     std::ofstream(root_ + "/file") << "x";
     try {

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "engine/errors.h"
+#include "shell/options.h"
+#include "shell/settings_file.h"
 
 namespace {
 
@@ -69,9 +71,33 @@ TEST_F(MainModelTest, OpeningLoadsTheReportAndShowsTheSummary) {
     std::vector<std::string> top;
     for (const TReportTreeItem& item : model_->ReportTree)
         top.push_back(item.Caption + ":" + std::to_string(item.Children.size()));
-    EXPECT_EQ(top, (std::vector<std::string>{"General:0", "Log Data:0", "Visitors:6",
-                                             "Time period:5", "Refereeing:5", "Pages:3",
-                                             "Serach Engines:4", "Errors:3", "www.example.com:0"}));
+    EXPECT_EQ(top, (std::vector<std::string>{"General:0", "Log Data:0", "Visitors:9",
+                                             "Time period:5", "Refereeing:5", "Pages:4",
+                                             "Serach Engines:4", "Errors:4", "www.example.com:0"}));
+}
+
+TEST_F(MainModelTest, StatusTextTellsSkippedLinesAndTheSettingLeavesRobotsOut) {
+    EXPECT_EQ(LoadStatusText(12, 0), "Load time: 12ms");
+    EXPECT_EQ(LoadStatusText(7, 3), "Load time: 7ms, 3 lines skipped");
+    std::ofstream(folder_ + "site.log", std::ios::app)
+        << "garbage\nbot.host - - [01/Mar/2002:10:02:00 +0000] \"GET /r HTTP/1.0\" 200 5 \"-\" "
+           "\"Googlebot/2.1\"\n";
+    std::ofstream(folder_ + "Robots.txt") << "Googlebot\tgooglebot\n";
+    AddReport("Site", "www.example.com");
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    EXPECT_EQ(model_->Analyzer->HitCount, 3);
+    EXPECT_EQ(model_->Analyzer->SkippedLines, 1);
+    EXPECT_TRUE(model_->Window.StatusText.ends_with("ms, 1 lines skipped"))
+        << model_->Window.StatusText;
+
+    TSettingsFile settings(SettingsFileName(folder_));
+    TOptions options = LoadOptions(settings);
+    options.ExcludeRobots = true;
+    SaveOptions(settings, options);
+    model_->ReadSettings();
+    ASSERT_TRUE(model_->OpenReport("Site"));
+    EXPECT_EQ(model_->Analyzer->HitCount, 2);
+    EXPECT_EQ(model_->Analyzer->ExcludedRobotHits, 1);
 }
 
 TEST_F(MainModelTest, OnlyEnabledFiltersApplyWhileLoading) {

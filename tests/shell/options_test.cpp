@@ -50,7 +50,9 @@ TEST_F(OptionsTest, DialogDefaultsSavedOnOkReplaceTheMainWindowsOwnDefault) {
     EXPECT_EQ(main.LastDaysToShow, 30);
     EXPECT_EQ(Content("Vestrel.ini"),
               "[Log]\nStopBuildTree=5000\n"
-              "[Reports]\nLastDaysToShow=30\nExcludeSearshFromRef=1\nTimeZone=-100\n");
+              "[Reports]\nLastDaysToShow=30\nExcludeSearshFromRef=1\nTimeZone=-100\n"
+              "ExcludeRobots=0\n");
+    EXPECT_FALSE(main.ExcludeRobots);
 }
 
 TEST_F(OptionsTest, ColumnWidthsMissingFromTheFileKeepTheOnesHeld) {
