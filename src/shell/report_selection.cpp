@@ -111,14 +111,11 @@ std::vector<TReportListEntry> FillReportList(const TDM1& dm, const TLocaleInfo& 
 
 std::string CopyReport(TDM1& dm, std::string_view name) {
     if (!dm.FindReport(name)) return {};
-    TReportRecord copy = dm.CurrentReport();
-    const std::string base = copy.Name;
-    std::string candidate = CutText("Copy of " + base, kReportNameSize);
-    for (int n = 2; dm.FindReport(candidate); ++n)
-        candidate = CutText("Copy (" + std::to_string(n) + ") of " + base, kReportNameSize);
-    copy.Name = candidate;
-    dm.InsertReport(copy);
-    return candidate;
+    const TReportRecord source = dm.CurrentReport();
+    return dm.InsertReportUnderFreeName(source, [&](int attempt) {
+        return attempt == 1 ? "Copy of " + source.Name
+                            : "Copy (" + std::to_string(attempt) + ") of " + source.Name;
+    });
 }
 
 TReportSelection::TReportSelection(TDM1& dm, TSettingsFile& settings, const TLocaleInfo& locale)
