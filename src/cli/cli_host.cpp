@@ -6,6 +6,7 @@
 #include "acquisition/ftp_download.h"
 #include "acquisition/http_download.h"
 #include "acquisition/telnet_script.h"
+#include "engine/text_util.h"
 #include "shell/remote_logs.h"
 
 namespace vestrel::cli {
@@ -13,14 +14,15 @@ namespace vestrel::cli {
 namespace {
 
 void PrintLine(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", VisibleControls(text).c_str());
 }
 
 class TStreamTerminal : public TTerminalSink {
   public:
     explicit TStreamTerminal(std::FILE* stream) : stream_(stream) {}
     void Write(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stream_);
+        const std::string visible = VisibleControls(text);
+        std::fwrite(visible.data(), 1, visible.size(), stream_);
         std::fflush(stream_);
     }
 
@@ -84,8 +86,12 @@ void TCliHost::RunTelnetScript(const TReportRecord& report) {
     TTelnetMessages messages;
     TTelnetScriptWindow window(terminal, messages);
     window.Open(settings);
-    window.RunUnattended(std::chrono::seconds(Fetch.TimeoutSeconds));
+    const bool stalled = window.RunUnattended(std::chrono::seconds(Fetch.TimeoutSeconds));
     terminal.Write("\n");
+    if (!stalled) return;
+    downloadFailed_ = true;
+    PrintLine("Telnet: the script made no progress for " + std::to_string(Fetch.TimeoutSeconds) +
+              " seconds; the session was closed");
 }
 
 void TCliHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files) {
@@ -103,8 +109,7 @@ void TCliHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& 
 void TCliHost::DownloadWebFiles(const TReportRecord& report, TLogFileDataParam& files) {
     if (Fetch.NoFetch || !HasEnabledWebFiles(report.WEBFiles)) return;
     THttpDownloadSettings settings = WebSettingsOf(report);
-    settings.TransferTimeout = std::chrono::seconds(Fetch.TimeoutSeconds);
-    settings.InactivityLimit = std::min(settings.InactivityLimit, settings.TransferTimeout);
+    settings.InactivityLimit = std::chrono::seconds(Fetch.TimeoutSeconds);
     TWebProgress progress;
     THttpDownload download(settings, progress);
     AddFetched(download.Run(report.WEBFiles), files);
