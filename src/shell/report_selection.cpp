@@ -72,7 +72,9 @@ TReportFilesSummary DescribeReportFiles(const TReportRecord& report, const TLoca
     bool compressed = false;
     if (!report.LogFiles.empty()) {
         const std::vector<std::string> lines = SplitTextLines(report.LogFiles);
-        FillLogFileData(lines, files);
+        std::vector<std::string> skipped;
+        FillLogFileData(lines, files, &skipped);
+        if (!skipped.empty()) throw EVestrelError(skipped.front());
         compressed = std::any_of(lines.begin(), lines.end(),
                                  [](const std::string& line) { return IsCompressedLine(line); });
     }
@@ -159,7 +161,9 @@ TLogFileDataParam TReportSelection::Confirm() {
     if (selected_ < 0) throw EVestrelError("No report is selected");
     if (!dm_.FindReport(entries_[selected_].Name)) throw EVestrelError("Can not find report");
     TLogFileDataParam files;
-    FillLogFileData(SplitTextLines(dm_.CurrentReport().LogFiles), files);
+    std::vector<std::string> skipped;
+    FillLogFileData(SplitTextLines(dm_.CurrentReport().LogFiles), files, &skipped);
+    if (!skipped.empty()) throw EVestrelError(skipped.front());
     settings_.WriteInteger(kReportsSection, kLastKey, selected_);
     return files;
 }
