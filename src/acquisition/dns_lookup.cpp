@@ -22,6 +22,7 @@ namespace vestrel {
 namespace {
 
 constexpr int kLongestWaitMs = 50;  // how soon a Cancel() from another thread is noticed
+constexpr int kClassInternet = 1, kTypePtr = 12;
 
 ares_channel Resolver(void* resolver) {
     return static_cast<ares_channel>(resolver);
@@ -93,9 +94,13 @@ void TDNSLookup::OpenResolver() {
     settings.tries = options_.Tries;
     char dnsOnly[] = "b";  // never the hosts file
     settings.lookups = dnsOnly;
+    // A truncated reply is taken as it is: retrying it over TCP, which a server need not offer,
+    // would fail the other lookups queued on that connection too.
+    settings.flags = ARES_FLAG_IGNTC;
     ares_channel resolver = nullptr;
-    int status = ares_init_options(&resolver, &settings,
-                                   ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_LOOKUPS);
+    int status =
+        ares_init_options(&resolver, &settings,
+                          ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_LOOKUPS | ARES_OPT_FLAGS);
     if (status != ARES_SUCCESS)
         throw EVestrelError(std::string("Cannot start the resolver: ") + ares_strerror(status));
     resolver_ = resolver;
@@ -127,14 +132,26 @@ void TDNSLookup::StartLookup(TChannel& channel, int entry) {
         completions_.push_back({channel.Index, kLookupBackgroundFailure, {}});
         return;
     }
-    ares_gethostbyaddr(Resolver(resolver_), &address, sizeof address, AF_INET, OnHostAnswer,
-                       &channel);
+    // A PTR query of its own rather than ares_gethostbyaddr, which reports every failure (a
+    // refusing server, a broken reply) as "not found".
+    const auto* octets = reinterpret_cast<const unsigned char*>(&address);
+    const std::string reverse = std::to_string(octets[3]) + "." + std::to_string(octets[2]) + "." +
+                                std::to_string(octets[1]) + "." + std::to_string(octets[0]) +
+                                ".in-addr.arpa";
+    channel.Address = address.s_addr;
+    ares_query(Resolver(resolver_), reverse.c_str(), kClassInternet, kTypePtr, OnPtrAnswer,
+               &channel);
 }
 
-void TDNSLookup::OnHostAnswer(void* arg, int status, int, hostent* host) {
+void TDNSLookup::OnPtrAnswer(void* arg, int status, int, unsigned char* reply, int length) {
     if (status == ARES_ECANCELLED || status == ARES_EDESTRUCTION) return;
     auto* channel = static_cast<TChannel*>(arg);
+    hostent* host = nullptr;
+    if (status == ARES_SUCCESS)
+        status = ares_parse_ptr_reply(reply, length, &channel->Address, sizeof channel->Address,
+                                      AF_INET, &host);
     channel->Owner->completions_.push_back({channel->Index, status, AnswerNames(host)});
+    if (host != nullptr) ares_free_hostent(host);
 }
 
 void TDNSLookup::HandleCompletions() {
@@ -212,6 +229,10 @@ TSingleLookupResult LookupAddress(TDNSLookup& lookup, const std::string& address
     return capture.Result;
 }
 
+bool IsLookupFailure(int errorCode) {
+    return errorCode != ARES_SUCCESS && errorCode != ARES_ENOTFOUND && errorCode != ARES_ENODATA;
+}
+
 std::string LookupFailureText(int errorCode) {
     return "IP Address not found, Error #" + std::to_string(static_cast<unsigned>(errorCode));
 }
@@ -247,6 +268,33 @@ size_t ApplyHostNames(TLogAnalyzer& analyzer, const TNumericHosts& hosts,
     return given;
 }
 
+namespace {
+
+// Passes every event on and counts the lookups that failed.
+class TFailureCount : public TDNSLookupObserver {
+  public:
+    TFailureCount(TDNSLookupObserver& observer, TResolveSummary& summary)
+        : observer_(observer), summary_(summary) {}
+    void SetProgressMax(int max) override { observer_.SetProgressMax(max); }
+    void SetProgress(int position) override { observer_.SetProgress(position); }
+    void SetStatusText(const std::string& text) override { observer_.SetStatusText(text); }
+    void LookupStarted(int channel, int entry) override { observer_.LookupStarted(channel, entry); }
+    void LookupDone(int channel, int entry, int errorCode,
+                    const std::vector<std::string>& names) override {
+        if (IsLookupFailure(errorCode) && summary_.LookupsFailed++ == 0)
+            summary_.FirstFailure = errorCode == kLookupBackgroundFailure
+                                        ? std::string("the lookups' sockets failed")
+                                        : ares_strerror(errorCode);
+        observer_.LookupDone(channel, entry, errorCode, names);
+    }
+
+  private:
+    TDNSLookupObserver& observer_;
+    TResolveSummary& summary_;
+};
+
+}  // namespace
+
 TResolveSummary ResolveHosts(TLogAnalyzer& analyzer, const TDNSLookupOptions& options,
                              TDNSLookupObserver& observer) {
     const TNumericHosts hosts = NumericHosts(analyzer);
@@ -254,7 +302,8 @@ TResolveSummary ResolveHosts(TLogAnalyzer& analyzer, const TDNSLookupOptions& op
     TResolveSummary summary;
     summary.HostsLookedUp = names.size();
     TDNSLookup lookup(options);
-    summary.Outcome = lookup.Run(names, observer);
+    TFailureCount counting(observer, summary);
+    summary.Outcome = lookup.Run(names, counting);
     summary.NamesFound = ApplyHostNames(analyzer, hosts, names);
     return summary;
 }

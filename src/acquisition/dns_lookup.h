@@ -74,7 +74,8 @@ class TDNSLookup {
     struct TChannel {
         TDNSLookup* Owner = nullptr;
         int Index = 0;
-        int Entry = -1;  // -1 while idle
+        int Entry = -1;        // -1 while idle
+        uint32_t Address = 0;  // the address looked up, in network order
     };
     struct TCompletion {
         int Channel;
@@ -82,7 +83,7 @@ class TDNSLookup {
         std::vector<std::string> Names;
     };
 
-    static void OnHostAnswer(void* arg, int status, int timeouts, ::hostent* host);
+    static void OnPtrAnswer(void* arg, int status, int timeouts, unsigned char* reply, int length);
     TOutcome Stop(TOutcome outcome);
     void OpenResolver();
     void CloseResolver();
@@ -118,8 +119,16 @@ std::string LookupFailureText(int errorCode);
 struct TResolveSummary {
     size_t HostsLookedUp = 0;
     size_t NamesFound = 0;
+    // Lookups that got no answer at all (refused, timed out, a broken reply), as opposed to the
+    // answer that the address has no name; the first such failure's text.
+    size_t LookupsFailed = 0;
+    std::string FirstFailure;
     TDNSLookup::TOutcome Outcome = TDNSLookup::TOutcome::Completed;
 };
+
+// Whether a lookup's error code means the server could not answer, rather than that the address
+// has no name.
+bool IsLookupFailure(int errorCode);
 
 // The hosts of the hits that begin with a digit 1..9: distinct, sorted, each with the HostKey of
 // its first hit. They are what the "DNS Lookup..." command looks up.

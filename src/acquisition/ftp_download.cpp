@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -161,6 +162,10 @@ void TFtpDownload::StartRequest(int request) {
     awaitingSizeReply_ = false;
     greeted_ = false;
     curlError_[0] = '\0';
+    curlErrorStale_ = false;
+    writeError_ = 0;
+    idle_ = false;
+    lastActivity_ = std::chrono::steady_clock::now();
     const std::string site(Trim(settings_.Site));
     if (IsBadSite(site)) {
         Fail(request, CURLE_URL_MALFORMAT, "Bad FTP host name: " + site);
@@ -207,8 +212,7 @@ void TFtpDownload::SetTimeouts() {
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, seconds);
     curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds);
     curl_easy_setopt(easy_, CURLOPT_ACCEPTTIMEOUT_MS, seconds * 1000);
-    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, seconds);
+    // A slow transfer is never cut: only TimeoutSeconds without any byte (see TransferInfo).
 }
 
 // The local file is created only in the download folder and never through a symbolic link.
@@ -242,6 +246,12 @@ void TFtpDownload::ReleaseTransfer() {
 }
 
 void TFtpDownload::RequestFinished(CURLcode result) {
+    if (idle_) {
+        ReleaseTransfer();
+        Fail(request_, static_cast<int>(CURLE_OPERATION_TIMEDOUT),
+             "no data received for " + std::to_string(settings_.TimeoutSeconds) + " seconds");
+        return;
+    }
     if (cancelled_ || result == CURLE_ABORTED_BY_CALLBACK) {
         Abort();
         return;
@@ -295,7 +305,9 @@ int TFtpDownload::ErrorCode(CURLcode result) const {
 
 std::string TFtpDownload::ErrorMessage(CURLcode result) const {
     if (refusal_.Code != 0) return refusal_.Text;
-    return curlError_[0] != '\0' ? curlError_ : curl_easy_strerror(result);
+    if (writeError_ != 0) return "cannot write " + localName_ + ": " + std::strerror(writeError_);
+    if (curlError_[0] != '\0' && !curlErrorStale_) return curlError_;
+    return curl_easy_strerror(result);
 }
 
 void TFtpDownload::Fail(int request, int error, const std::string& message) {
@@ -311,7 +323,10 @@ void TFtpDownload::SetStatus(const std::string& status) {
 
 size_t TFtpDownload::WriteData(char* data, size_t size, size_t count, void* self) {
     auto* download = static_cast<TFtpDownload*>(self);
-    return std::fwrite(data, size, count, download->localFile_) * size;
+    const size_t written = std::fwrite(data, size, count, download->localFile_) * size;
+    if (written != size * count) download->writeError_ = errno != 0 ? errno : EIO;
+    download->lastActivity_ = std::chrono::steady_clock::now();
+    return written;
 }
 
 size_t TFtpDownload::IgnoreData(char*, size_t size, size_t count, void*) {
@@ -322,7 +337,9 @@ int TFtpDownload::TransferInfo(void* self, curl_off_t, curl_off_t now, curl_off_
     auto* download = static_cast<TFtpDownload*>(self);
     if (download->request_ == ftpReceiveRequest && now != download->display_.Position)
         download->ShowProgress(now);
-    return download->cancelled_ ? 1 : 0;
+    const auto idleFor = std::chrono::steady_clock::now() - download->lastActivity_;
+    if (idleFor >= std::chrono::seconds(download->settings_.TimeoutSeconds)) download->idle_ = true;
+    return download->cancelled_ || download->idle_ ? 1 : 0;
 }
 
 void TFtpDownload::ShowProgress(int64_t received) {
@@ -345,8 +362,10 @@ void TFtpDownload::NoteCommand(const std::string& command) {
 }
 
 void TFtpDownload::NoteReply(const std::string& line) {
+    lastActivity_ = std::chrono::steady_clock::now();
     const int code = FinalReplyCode(line);
     if (code == 0) return;
+    if (code < 400 && curlError_[0] != '\0') curlErrorStale_ = true;
     const TReply reply{code, line.size() > 4 ? line.substr(4) : ""};
     if (code >= 400) refusal_ = reply;
     if (awaitingSizeReply_) sizeReply_ = reply;

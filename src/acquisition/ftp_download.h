@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -129,6 +130,10 @@ class TFtpDownload {
     bool greeted_ = false;
     std::optional<TFtpOutcome> outcome_;
     char curlError_[CURL_ERROR_SIZE] = {};
+    bool curlErrorStale_ = false;  // curl's text came before a later good reply: not the cause
+    int writeError_ = 0;           // errno of a failed write to the local file
+    bool idle_ = false;            // the transfer was abandoned after TimeoutSeconds without data
+    std::chrono::steady_clock::time_point lastActivity_;
     TFtpDisplay display_;
     std::vector<std::string> results_;
 };

@@ -1,10 +1,17 @@
 #include "acquisition/http_download.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
+#include "engine/temp_files.h"
 #include "engine/text_file.h"
 
 namespace vestrel {
@@ -26,6 +33,12 @@ bool IsSuccessStatus(long status) {
 // The local name comes from the address; these would not name a file inside the folder.
 bool IsSafeLocalName(const std::string& name) {
     return name != "" && name != "." && name != "..";
+}
+
+std::string DurationText(std::chrono::milliseconds span) {
+    if (span.count() % 1000 != 0) return std::to_string(span.count()) + " ms";
+    const auto seconds = span.count() / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 void InitialiseCurlOnce() {
@@ -75,6 +88,7 @@ struct THttpDownload::TTransfer {
     curl_slist* Headers = nullptr;
     TClock::time_point Deadline;
     std::int64_t Received = 0;
+    CURLcode Code = CURLE_OK;
     char ErrorText[CURL_ERROR_SIZE] = "";
 
     TTransfer(THttpDownload& owner, std::FILE* target) : Owner(owner), Target(target) {
@@ -115,27 +129,60 @@ bool THttpDownload::FetchLine(const TWebFileLine& line, std::vector<std::string>
     const std::string& folder = Settings.DownloadFolder;
     const std::string path = folder.empty() || folder.back() == '/' ? folder + line.LocalName
                                                                     : folder + "/" + line.LocalName;
-    std::FILE* target = nullptr;
-    if (!folder.empty() && IsSafeLocalName(line.LocalName)) {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        target = std::fopen(path.c_str(), "wb");
-    }
-    if (target == nullptr) {
-        Events.OnError("Cannot create file " + path);
+    TFetchResult result;
+    if (const std::string error = FetchInto(line, path, result); !error.empty()) {
+        Events.OnError(error);
         return false;
-    }
-    Events.OnStatus("Receiving: " + line.Address);
-    TFetchResult result = FetchUrl(line.Address, target);
-    if (std::fclose(target) != 0 && result.Outcome == TFetchOutcome::Fetched) {
-        result.Outcome = TFetchOutcome::Failed;
-        result.Message = "cannot write " + path;
     }
     if (result.Outcome != TFetchOutcome::Fetched && result.Outcome != TFetchOutcome::Cancelled)
         Events.OnStatus(FailureStatusLine(result));
     Events.OnRequestDone(result);
     if (result.Outcome == TFetchOutcome::Fetched) resultLines.push_back("1" + path);
     return result.Outcome == TFetchOutcome::Fetched || result.Outcome == TFetchOutcome::TimedOut;
+}
+
+// Receives the file into a new hidden file beside `path`, renamed to it only when the transfer
+// succeeded. Answers the error that ends the download, or nothing.
+std::string THttpDownload::FetchInto(const TWebFileLine& line, const std::string& path,
+                                     TFetchResult& result) {
+    const std::string cannotCreate = "Cannot create file " + path;
+    const std::string& folder = Settings.DownloadFolder;
+    if (folder.empty() || !IsSafeLocalName(line.LocalName)) return cannotCreate;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return cannotCreate + " (" +
+               (S_ISLNK(existing.st_mode) ? "it is a symbolic link" : "it is no regular file") +
+               ")";
+    const std::size_t slash = path.rfind('/');
+    std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return cannotCreate + " (" + std::strerror(errno) + ")";
+    TTempFile owner(temporary);
+    std::FILE* target = ::fdopen(fd, "wb");
+    if (target == nullptr) {
+        ::close(fd);
+        return cannotCreate;
+    }
+    Events.OnStatus("Receiving: " + line.Address);
+    result = FetchUrl(line.Address, target);
+    const bool written = std::fflush(target) == 0 && ::fsync(fd) == 0;
+    const int writeError = errno;
+    if (std::fclose(target) != 0 || !written) {
+        if (result.Outcome == TFetchOutcome::Fetched) {
+            result.Outcome = TFetchOutcome::Failed;
+            result.Message = "cannot write " + path + ": " + std::strerror(writeError);
+        }
+    }
+    if (result.Outcome != TFetchOutcome::Fetched) return {};
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        result.Outcome = TFetchOutcome::Failed;
+        result.Message = "cannot rename the download to " + path + ": " + std::strerror(errno);
+        return {};
+    }
+    owner.Keep();
+    return {};
 }
 
 TFetchResult THttpDownload::FetchUrl(const std::string& address, std::FILE* target) {
@@ -150,9 +197,10 @@ TFetchResult THttpDownload::FetchUrl(const std::string& address, std::FILE* targ
     result.Outcome = WaitForRequest(transfer);
     curl_easy_getinfo(transfer.Easy, CURLINFO_RESPONSE_CODE, &result.HttpStatus);
     if (result.Outcome == TFetchOutcome::TimedOut) {
-        result.Message = "no data received in time";
+        result.Message = "no data received for " + DurationText(Settings.InactivityLimit);
     } else if (result.Outcome == TFetchOutcome::Failed) {
-        result.Message = transfer.ErrorText;
+        result.Message =
+            transfer.ErrorText[0] != '\0' ? transfer.ErrorText : curl_easy_strerror(transfer.Code);
     } else if (result.Outcome == TFetchOutcome::Fetched && !IsSuccessStatus(result.HttpStatus)) {
         // Error pages and unfollowed answers are not log files.
         result.Outcome = TFetchOutcome::Failed;
@@ -174,7 +222,10 @@ void THttpDownload::SetRequestOptions(TTransfer& transfer, const std::string& ad
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.ErrorText);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(Settings.TransferTimeout.count()));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(Settings.InactivityLimit.count()));
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &THttpDownload::ReceiveHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &THttpDownload::WriteBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
     if (!Settings.UserName.empty()) {
@@ -198,7 +249,7 @@ TFetchOutcome THttpDownload::WaitForRequest(TTransfer& transfer) {
         int queued = 0;
         if (CURLMsg* message = curl_multi_info_read(Multi, &queued);
             message != nullptr && message->msg == CURLMSG_DONE) {
-            const CURLcode code = message->data.result;
+            const CURLcode code = transfer.Code = message->data.result;
             outcome = code == CURLE_OK                   ? TFetchOutcome::Fetched
                       : code == CURLE_OPERATION_TIMEDOUT ? TFetchOutcome::TimedOut
                                                          : TFetchOutcome::Failed;
@@ -215,6 +266,15 @@ TFetchOutcome THttpDownload::WaitForRequest(TTransfer& transfer) {
     }
     curl_multi_remove_handle(Multi, transfer.Easy);
     return outcome;
+}
+
+// Header lines are data, too: a server that is still answering is not idle.
+std::size_t THttpDownload::ReceiveHeader(char*, std::size_t size, std::size_t count,
+                                         void* transferPointer) {
+    TTransfer& transfer = *static_cast<TTransfer*>(transferPointer);
+    if (transfer.Owner.Cancelled) return 0;
+    transfer.ExtendDeadline();
+    return size * count;
 }
 
 std::size_t THttpDownload::WriteBody(char* data, std::size_t size, std::size_t count,

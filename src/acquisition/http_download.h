@@ -54,10 +54,9 @@ struct THttpDownloadSettings {
     std::string UserName;  // basic authentication is sent only when this is not empty
     std::string Password;
     std::string DownloadFolder;
-    // A request that receives no body data for this long is aborted and the next line is tried.
+    // A request that receives no data for this long is aborted and the next line is tried; a
+    // transfer that keeps delivering data, however slowly, may take as long as it needs.
     std::chrono::milliseconds InactivityLimit{30000};
-    // Bound on one whole transfer, whatever its pace; zero leaves it unbounded.
-    std::chrono::milliseconds TransferTimeout{300000};
 };
 
 class THttpDownload {
@@ -68,8 +67,10 @@ class THttpDownload {
     THttpDownload& operator=(const THttpDownload&) = delete;
 
     // Fetches the WEBFiles lines one after another and returns the result list: "1" + local path
-    // for every file fetched. A failed request, a file that cannot be created or Cancel ends it;
-    // a request that timed out only skips its line.
+    // for every file fetched. Each file is received into a hidden file of its own beside it and
+    // only a complete transfer replaces the old file; a symbolic link there is refused. A failed
+    // request, a file that cannot be created or Cancel ends it; a request that timed out only skips
+    // its line.
     std::vector<std::string> Run(const std::string& webFiles);
     // Safe at any moment, from an event or from another thread: aborts the running request and
     // fetches no later line.
@@ -77,10 +78,13 @@ class THttpDownload {
 
   private:
     struct TTransfer;
+    static std::size_t ReceiveHeader(char* data, std::size_t size, std::size_t count,
+                                     void* transfer);
     static std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* transfer);
 
     bool FetchLine(const TWebFileLine& line, std::vector<std::string>& resultLines);
     TFetchResult FetchUrl(const std::string& address, std::FILE* target);
+    std::string FetchInto(const TWebFileLine& line, const std::string& path, TFetchResult& result);
     void SetRequestOptions(TTransfer& transfer, const std::string& address) const;
     TFetchOutcome WaitForRequest(TTransfer& transfer);
 

@@ -69,9 +69,11 @@ void TTelnetScriptWindow::Open(const TTelnetScriptSettings& settings) {
         return;
     }
     try {
-        for (const TTelnetScriptPair& pair : TelnetScriptOf(settings.Commands))
+        for (const TTelnetScriptPair& pair : TelnetScriptOf(settings.Commands)) {
+            promptsToMeet_.insert(pair.Id);
             session_.AddEvent(pair.Id, pair.Line.Prompt, pair.Line.Command + "\r\n",
                               kScriptEventFlags);
+        }
     } catch (const EVestrelError& error) {
         observer_.ShowMessage(error.what());
         return;
@@ -114,17 +116,22 @@ void TTelnetScriptWindow::RunModal(std::chrono::seconds idleTimeout) {
     PollUntilClosed(idleTimeout, false);
 }
 
-void TTelnetScriptWindow::RunUnattended(std::chrono::seconds idleTimeout) {
-    PollUntilClosed(idleTimeout, true);
+bool TTelnetScriptWindow::RunUnattended(std::chrono::seconds idleTimeout) {
+    return PollUntilClosed(idleTimeout, true);
 }
 
-void TTelnetScriptWindow::PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession) {
+// Attended, any traffic keeps the window open, as its user watches; unattended, only progress.
+bool TTelnetScriptWindow::PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession) {
     const auto opened = std::chrono::steady_clock::now();
+    lastProgress_ = opened;
+    bool idle = false;
     while (Poll(kPollSliceMs)) {
-        const auto lastActivity = std::max(opened, session_.LastTraffic());
-        const bool idle = std::chrono::steady_clock::now() - lastActivity > idleTimeout;
+        const auto lastActivity =
+            withSession ? lastProgress_ : std::max(opened, session_.LastTraffic());
+        idle = std::chrono::steady_clock::now() - lastActivity > idleTimeout;
         if (idle || (withSession && !session_.Connected())) Close();
     }
+    return idle && !promptsToMeet_.empty();
 }
 
 // Closing drops a connection that is still open.
@@ -135,10 +142,13 @@ void TTelnetScriptWindow::Close() {
 }
 
 void TTelnetScriptWindow::SessionConnected() {
+    lastProgress_ = std::chrono::steady_clock::now();
     observer_.CancelEnabled(true);
 }
 
-void TTelnetScriptWindow::StringMatched(int) {
+void TTelnetScriptWindow::StringMatched(int id) {
+    lastProgress_ = std::chrono::steady_clock::now();
+    promptsToMeet_.erase(id);
     terminal_.ScrollToEnd();
 }
 

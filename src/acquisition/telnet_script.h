@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,8 +75,10 @@ class TTelnetScriptWindow : private TTelnetEvents {
     // Polls until the window closes; after idleTimeout without traffic it closes by itself.
     void RunModal(std::chrono::seconds idleTimeout = std::chrono::seconds(300));
     // The window with nobody at it: closes as soon as no session is open (never connected, or
-    // ended by the server), or after idleTimeout without traffic.
-    void RunUnattended(std::chrono::seconds idleTimeout);
+    // ended by the server), or after idleTimeout without progress of the script (the connection
+    // made, a prompt met): a server that keeps sending without ever prompting cannot hold it.
+    // Answers whether it closed for want of progress before every prompt was met.
+    bool RunUnattended(std::chrono::seconds idleTimeout);
 
     bool Closed() const { return closed_; }
     TTelnetSession& Session() { return session_; }
@@ -84,7 +87,7 @@ class TTelnetScriptWindow : private TTelnetEvents {
     void SessionConnected() override;
     void StringMatched(int id) override;
     void SessionClosed() override;
-    void PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession);
+    bool PollUntilClosed(std::chrono::seconds idleTimeout, bool withSession);
     void Close();
 
     TTerminalSink& terminal_;
@@ -92,6 +95,8 @@ class TTelnetScriptWindow : private TTelnetEvents {
     TTelnetSession session_;
     int options_ = 0;
     bool closed_ = false;
+    std::chrono::steady_clock::time_point lastProgress_;
+    std::set<int> promptsToMeet_;  // the ids of the script's prompts not met yet
     std::atomic<bool> okPressed_ = false, cancelPressed_ = false;
     std::mutex typedLock_;
     std::string typed_;

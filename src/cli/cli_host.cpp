@@ -5,6 +5,7 @@
 #include "acquisition/ftp_download.h"
 #include "acquisition/http_download.h"
 #include "acquisition/telnet_script.h"
+#include "engine/text_util.h"
 #include "shell/remote_logs.h"
 
 namespace vestrel::cli {
@@ -12,14 +13,15 @@ namespace vestrel::cli {
 namespace {
 
 void PrintLine(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", VisibleControls(text).c_str());
 }
 
 class TStreamTerminal : public TTerminalSink {
   public:
     explicit TStreamTerminal(std::FILE* stream) : stream_(stream) {}
     void Write(std::string_view text) override {
-        std::fwrite(text.data(), 1, text.size(), stream_);
+        const std::string visible = VisibleControls(text);
+        std::fwrite(visible.data(), 1, visible.size(), stream_);
         std::fflush(stream_);
     }
 
@@ -81,8 +83,12 @@ void TCliHost::RunTelnetScript(const TReportRecord& report) {
     TTelnetMessages messages;
     TTelnetScriptWindow window(terminal, messages);
     window.Open(settings);
-    window.RunUnattended(std::chrono::seconds(Fetch.TimeoutSeconds));
+    const bool stalled = window.RunUnattended(std::chrono::seconds(Fetch.TimeoutSeconds));
     terminal.Write("\n");
+    if (!stalled) return;
+    downloadFailed_ = true;
+    PrintLine("Telnet: the script made no progress for " + std::to_string(Fetch.TimeoutSeconds) +
+              " seconds; the session was closed");
 }
 
 void TCliHost::DownloadFtpFiles(const TReportRecord& report, TLogFileDataParam& files) {

@@ -33,7 +33,7 @@ class TCliHost : public TMainHost {
 
     // The "1" + local file name lines of every file fetched, in the order fetched.
     const std::vector<std::string>& Fetched() const { return fetched_; }
-    // Whether a download stopped at a failure.
+    // Whether a download stopped at a failure, or the telnet script at a stall.
     bool DownloadFailed() const { return downloadFailed_; }
 
   private:

@@ -83,7 +83,7 @@ int RunExportCommand(const TExportOptions& options) {
                       ReportSettingsOf(options.Settings, loaded));
     ReportSheetCounts(session);
     if (loaded.Error.empty()) return 0;
-    std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
+    std::fprintf(stderr, "vestrel-cli: %s\n", vestrel::VisibleControls(loaded.Error).c_str());
     return 1;
 }
 

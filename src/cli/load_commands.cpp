@@ -1,8 +1,10 @@
 #include "cli/load_commands.h"
+#include "cli/standard_output.h"
 
 #include <cstdio>
 
 #include "engine/locale_info.h"
+#include "engine/text_util.h"
 
 namespace vestrel::cli {
 
@@ -15,7 +17,7 @@ std::string TimeText(double time) {
 // Prints the error that ended the run, after what was loaded before it.
 int Finish(const TLoadResult& result) {
     if (result.Error.empty()) return 0;
-    std::fprintf(stderr, "vestrel-cli: %s\n", result.Error.c_str());
+    std::fprintf(stderr, "vestrel-cli: %s\n", vestrel::VisibleControls(result.Error).c_str());
     return 1;
 }
 
@@ -43,7 +45,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
                 out += "\\n";
                 break;
             default:
-                out += c;
+                if (IsHiddenControl(c))
+                    AppendHexEscape(out, c);
+                else
+                    out += c;
         }
     }
 }
@@ -59,7 +64,7 @@ int RunLoadCommand(const TLoadOptions& options) {
                 a.CachedHits, a.IncompleteHits, a.FailedHits);
     std::printf("SkippedLines=%d\n", a.SkippedLines);
     std::printf("LoadTimeMs=%lld\n", static_cast<long long>(result.LoadTimeMs));
-    std::fflush(stdout);
+    FlushOutput();
     return Finish(result);
 }
 
@@ -98,7 +103,7 @@ int RunDumpCommand(const TLoadOptions& options, long limit) {
         }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
+    FlushOutput();
     return Finish(result);
 }
 

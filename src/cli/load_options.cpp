@@ -182,19 +182,14 @@ TLoadResult RunLoad(const TLoadOptions& options) {
         ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};
 
     TLogFileDataParam files;
+    std::vector<std::string> skipped;
     for (const std::string& path : options.Files) {
         const size_t before = files.size();
-        try {
-            FillLogFileData({"1" + path}, files);
-        } catch (const EVestrelError& error) {
-            result.Error = error.what();
-        }
-        if (result.Error.empty() && files.size() == before && !HasWildcards(path))
+        const size_t skippedBefore = skipped.size();
+        FillLogFileData({"1" + path}, files, &skipped);
+        if (files.size() == before && skipped.size() == skippedBefore && !HasWildcards(path))
             result.Error = MissingFileError(path);
-        if (!result.Error.empty()) {
-            files.resize(before);
-            break;
-        }
+        if (!result.Error.empty()) break;
     }
     TLoadObserver quiet;
     try {
@@ -202,6 +197,9 @@ TLoadResult RunLoad(const TLoadOptions& options) {
     } catch (const EVestrelError& error) {
         result.Error = error.what();
     }
+    // The files that could be read are loaded; the others fail the command all the same.
+    for (const std::string& message : skipped)
+        result.Error += (result.Error.empty() ? "" : "\n") + message;
     return result;
 }
 

@@ -10,8 +10,11 @@
 #include "cli/load_options.h"
 #include "cli/remote_commands.h"
 #include "cli/report_commands.h"
+#include "cli/standard_output.h"
 #include "cli/stat_commands.h"
 #include "engine/errors.h"
+#include "engine/temp_files.h"
+#include "engine/text_util.h"
 
 int main(int argc, char** argv) {
     using namespace vestrel::cli;
@@ -60,7 +63,9 @@ int main(int argc, char** argv) {
     AddResolveOptions(*resolve, resolveOptions);
 
     CLI11_PARSE(app, argc, argv);
-    try {
+    vestrel::RemoveTempFilesOnSignals();
+    WatchOutput();
+    const auto run = [&] {
         if (*load) return RunLoadCommand(loadOptions);
         if (*dump) return RunDumpCommand(dumpOptions, dumpLimit);
         if (*stats) return RunStatsCommand();
@@ -70,12 +75,15 @@ int main(int argc, char** argv) {
         if (*siteTree) return RunSiteTreeCommand(siteTreeOptions);
         if (*fetch) return RunFetchCommand(fetchOptions);
         if (*resolve) return RunResolveCommand(resolveOptions);
+        return 0;
+    };
+    int status = 1;
+    try {
+        status = run();
     } catch (const vestrel::EVestrelError& error) {
-        std::fprintf(stderr, "vestrel-cli: %s\n", error.what());
-        return 1;
+        std::fprintf(stderr, "vestrel-cli: %s\n", vestrel::VisibleControls(error.what()).c_str());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vestrel-cli: out of memory\n");
-        return 1;
     }
-    return 0;
+    return FinishOutput(status);
 }

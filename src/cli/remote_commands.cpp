@@ -4,6 +4,7 @@
 
 #include "acquisition/dns_lookup.h"
 #include "cli/report_session.h"
+#include "cli/standard_output.h"
 #include "engine/errors.h"
 
 namespace vestrel::cli {
@@ -28,7 +29,7 @@ int RunFetchCommand(const TFetchCommandOptions& options) {
     session->Model->FetchRemoteLogs(session->Store->CurrentReport(), files);
     for (const std::string& line : session->Host.Fetched())
         std::printf("%s\n", line.substr(1).c_str());
-    std::fflush(stdout);
+    FlushOutput();
     return session->Host.DownloadFailed() ? 1 : 0;
 }
 
@@ -46,14 +47,19 @@ int RunResolveCommand(const TResolveOptions& options) {
     lookup.TimeoutSeconds = options.Load.Fetch.TimeoutSeconds;
     TDNSLookupObserver quiet;
     const TResolveSummary summary = ResolveHosts(loaded.Loaded(), lookup, quiet);
-    std::printf("HostsLookedUp=%zu\nNamesFound=%zu\n", summary.HostsLookedUp, summary.NamesFound);
-    std::fflush(stdout);
+    std::printf("HostsLookedUp=%zu\nNamesFound=%zu\nLookupsFailed=%zu\n", summary.HostsLookedUp,
+                summary.NamesFound, summary.LookupsFailed);
+    FlushOutput();
     if (summary.Outcome == TDNSLookup::TOutcome::TimedOut) {
         std::fprintf(stderr, "vestrel-cli: DNS lookups stopped after %d seconds\n",
                      lookup.TimeoutSeconds);
         return 1;
     }
-    return 0;
+    if (summary.LookupsFailed == 0) return 0;
+    std::fprintf(stderr, "vestrel-cli: %zu of %zu DNS lookups got no answer (%s)\n",
+                 summary.LookupsFailed, summary.HostsLookedUp, summary.FirstFailure.c_str());
+    // Some answers are worth keeping; none at all means the name server could not be used.
+    return summary.LookupsFailed == summary.HostsLookedUp ? 1 : 0;
 }
 
 }  // namespace vestrel::cli

@@ -1,13 +1,20 @@
 #include "cli/report_commands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/report_session.h"
+#include "cli/standard_output.h"
 #include "engine/errors.h"
+#include "engine/text_util.h"
 #include "shell/data_folder.h"
 #include "shell/report_json.h"
 #include "shell/report_selection.h"
@@ -18,7 +25,7 @@ namespace {
 
 void Print(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    FlushOutput();
 }
 
 std::string ReadWholeFile(const std::string& fileName) {
@@ -29,6 +36,28 @@ std::string ReadWholeFile(const std::string& fileName) {
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+// Writes a file that only its owner may read, as it holds passwords. A file that was not
+// written completely is removed, unless it is no regular file (a device).
+void WritePrivateFile(const std::string& fileName, const std::string& text) {
+    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular) ::fchmod(fd, 0600);
+    size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = ::write(fd, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        written += static_cast<size_t>(count);
+    }
+    int error = written == text.size() ? 0 : (errno != 0 ? errno : EIO);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return;
+    if (regular) ::unlink(fileName.c_str());
+    throw EVestrelError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
 }
 
 TReportDefinition DefinitionNamed(TDM1& store, const std::string& name) {
@@ -65,8 +94,7 @@ int ExportReport(TDM1& store, const TReportCommandOptions& options) {
         Print(text);
         return 0;
     }
-    std::ofstream out(options.Out, std::ios::binary | std::ios::trunc);
-    if (!(out << text)) throw EVestrelError("Cannot write file \"" + options.Out + "\"");
+    WritePrivateFile(options.Out, text);
     return 0;
 }
 
@@ -140,7 +168,7 @@ int RunSiteTreeCommand(const TSiteTreeOptions& options) {
     Print(RenderSiteTree(*model.SiteTree));
     if (options.Save) model.StoreSiteTree();
     if (loaded.Error.empty()) return 0;
-    std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
+    std::fprintf(stderr, "vestrel-cli: %s\n", vestrel::VisibleControls(loaded.Error).c_str());
     return 1;
 }
 

@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "cli/filter_json.h"
+#include "cli/standard_output.h"
 #include "cli/table_output.h"
 #include "engine/errors.h"
+#include "engine/text_util.h"
 #include "output/clipboard_render.h"
 #include "output/html_render.h"
 #include "reports/catalogue.h"
@@ -42,7 +44,7 @@ void WriteRendering(const TVarGrid& grid, const std::string& format, const std::
     else
         text = ClipboardText(grid);
     std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    FlushOutput();
 }
 
 // Computes the statistic into the grid; the log data is written straight from the store.
@@ -104,7 +106,7 @@ int RunStatCommand(const TStatOptions& options) {
     const TLoadResult loaded = RunLoad(options.Load);
     PrintStatistic(action, options, loaded.Loaded(), ReportSettingsOf(options.Settings, loaded));
     if (loaded.Error.empty()) return 0;
-    std::fprintf(stderr, "vestrel-cli: %s\n", loaded.Error.c_str());
+    std::fprintf(stderr, "vestrel-cli: %s\n", vestrel::VisibleControls(loaded.Error).c_str());
     return 1;
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "engine/errors.h"
+#include "engine/temp_files.h"
 
 namespace vestrel {
 
@@ -175,18 +176,22 @@ void TDNSCache::Sort() {
 
 void TDNSCache::Write(const std::string& fileName) const {
     // The entries go to a new file beside the old one, which replaces it only once complete.
-    std::string tempName = fileName + ".XXXXXX";
+    const size_t slash = fileName.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : fileName.substr(0, slash + 1);
+    const std::string baseName = fileName.substr(slash == std::string::npos ? 0 : slash + 1);
+    RemoveLeftoverTempFiles(folder, baseName + "-", "");
+    std::string tempName = TempFileTemplate(fileName);
     const int fd = ::mkstemp(tempName.data());
     if (fd < 0) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    TTempFile owner(tempName);
     ApplyDefaultPermissions(fd);
     int errorNumber = WriteAll(fd, SerializeEntries(Entries));
     if (errorNumber == 0 && ::fsync(fd) != 0) errorNumber = errno;
     if (::close(fd) != 0 && errorNumber == 0) errorNumber = errno;
     if (errorNumber == 0 && std::rename(tempName.c_str(), fileName.c_str()) != 0)
         errorNumber = errno;
-    if (errorNumber == 0) return;
-    ::unlink(tempName.c_str());
-    throw EVestrelError(WriteErrorText(fileName, errorNumber));
+    if (errorNumber != 0) throw EVestrelError(WriteErrorText(fileName, errorNumber));
+    owner.Keep();
 }
 
 }  // namespace vestrel

@@ -1,8 +1,9 @@
 #include "engine/gzip_expansion.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,15 +11,16 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <string_view>
 
 #include "engine/errors.h"
+#include "engine/gzip_reader.h"
 
 namespace vestrel {
 
 namespace {
 
 constexpr unsigned kBlock = 65536;
+constexpr const char* kExpansionSuffix = ".~xx";
 
 // How far the expanded file may grow, and what to tell the user when it would grow further.
 struct TExpansionRoom {
@@ -45,11 +47,22 @@ size_t EndOfLastLine(const char* block, size_t size) {
 // The expanded file being written: its size and the end of its last complete line.
 class TExpandedFile {
   public:
-    explicit TExpandedFile(const std::string& fileName)
-        : name_(fileName), file_(std::fopen(fileName.c_str(), "wb"), &std::fclose) {
-        if (!file_)
+    // Creates the file under `pattern`, whose "XXXXXX" before the ".~xx" become its own.
+    explicit TExpandedFile(std::string& pattern) : file_(nullptr, &std::fclose) {
+        const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            throw EVestrelError("Cannot create file \"" + pattern + "\". " + std::strerror(errno));
+        name_ = pattern;
+        owner_ = TTempFile(pattern);
+        file_.reset(::fdopen(fd, "wb"));
+        if (!file_) {
+            ::close(fd);
             throw EVestrelError("Cannot create file \"" + name_ + "\". " + std::strerror(errno));
+        }
     }
+
+    // The file's owner, which removes it when it is no longer needed.
+    TTempFile TakeOwner() { return std::move(owner_); }
 
     int64_t Size() const { return size_; }
 
@@ -73,36 +86,40 @@ class TExpandedFile {
     }
 
     std::string name_;
+    TTempFile owner_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
     int64_t size_ = 0;
     int64_t lineEnd_ = 0;
 };
 
-// zlib's text of a read error, without the file name it starts with.
-std::string GzipErrorText(gzFile packed, const std::string& fileName) {
-    int error = Z_OK;
-    std::string_view text = gzerror(packed, &error);
-    if (error == Z_OK) return {};
-    if (text.starts_with(fileName + ": ")) text.remove_prefix(fileName.size() + 2);
-    return std::string(text);
-}
-
 // Copies the expanded bytes until the end, an error or the room's end; answers why it stopped
 // early, or nothing.
-std::string CopyExpanded(gzFile packed, const std::string& fileName, TExpandedFile& out,
-                         const TExpansionRoom& room) {
+std::string CopyExpanded(TGzipReader& packed, TExpandedFile& out, const TExpansionRoom& room) {
     std::unique_ptr<char[]> block(new char[kBlock]);
     for (;;) {
-        const int got = gzread(packed, block.get(), kBlock);
-        if (got <= 0) break;
+        const size_t got = packed.Read(block.get(), kBlock);
+        if (got == 0) break;
         const int64_t left = room.Bytes - out.Size();
-        const size_t count = static_cast<size_t>(std::min<int64_t>(got, left));
+        const size_t count =
+            static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(got), left));
         if (std::string failed = out.Append(block.get(), count); !failed.empty()) return failed;
-        if (count < static_cast<size_t>(got)) return room.Reason;
+        if (count < got) return room.Reason;
     }
-    if (const std::string error = GzipErrorText(packed, fileName); !error.empty())
-        return "the file is damaged or truncated (" + error + ")";
+    if (!packed.Error().empty()) return "the file is damaged or truncated (" + packed.Error() + ")";
     return out.Flush();
+}
+
+// Opens a regular file for reading: a FIFO or a device would never end.
+int OpenGzipFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw EVestrelError("Cannot open file \"" + fileName + "\". It is no regular file.");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 }  // namespace
@@ -116,14 +133,13 @@ int64_t FreeDiskSpace(const std::string& folder) {
 TGzipExpansion ExpandGzipFile(const std::string& fileName, const std::string& dataFolder,
                               int64_t limit, TFreeSpaceProbe freeSpace) {
     const std::string base = std::filesystem::path(fileName).filename().string();
-    TGzipExpansion result{dataFolder + base.substr(0, base.find('.')) + ".~xx", {}};
-    errno = 0;
-    const std::unique_ptr<gzFile_s, int (*)(gzFile)> packed(gzopen(fileName.c_str(), "r"),
-                                                            &gzclose);
-    if (!packed) throw EVestrelError(FileOpenErrorText(fileName, errno ? errno : EIO));
-    TExpandedFile out(result.FileName);
-    result.Stop = CopyExpanded(packed.get(), fileName, out,
-                               RoomFor(limit, freeSpace(dataFolder), dataFolder));
+    RemoveLeftoverTempFiles(dataFolder, "", kExpansionSuffix);
+    std::string pattern =
+        TempFileTemplate(dataFolder + base.substr(0, base.find('.')), kExpansionSuffix);
+    TGzipReader packed(OpenGzipFile(fileName));
+    TExpandedFile out(pattern);
+    TGzipExpansion result{pattern, {}, out.TakeOwner()};
+    result.Stop = CopyExpanded(packed, out, RoomFor(limit, freeSpace(dataFolder), dataFolder));
     if (!result.Stop.empty()) out.CutAfterLastLine();
     return result;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/temp_files.h"
+
 namespace vestrel {
 
 // What an expanded log may grow to unless the analyser is given another limit: 20 GB.
@@ -20,14 +22,19 @@ using TFreeSpaceProbe = int64_t (*)(const std::string& folder);
 struct TGzipExpansion {
     std::string FileName;  // the expanded file, to be loaded
     std::string Stop;      // why the expansion ended early; empty when the whole file was expanded
+    TTempFile Owner;       // removes the expanded file when the expansion is destroyed
 };
 
-// Expands a gzip file to `dataFolder` + its name cut before the first "." + ".~xx" (an existing
-// file is overwritten). The expansion ends early at damaged or truncated data, at a write error,
+// Expands a gzip file to a file of its own in `dataFolder`: the name cut before the first ".",
+// "-", the process id, "-", six random characters, ".~xx" (access.log.gz becomes
+// access-4711-Xa3k9Q.~xx), created new, never through a symbolic link, so that runs expanding
+// logs of one name at once never share one. Expansions left behind by runs that were killed are
+// removed first. The expansion ends early at damaged or truncated data, at a write error,
 // or before the expanded file would grow past `limit` bytes or past the free space of the data
 // folder's disk less kFreeSpaceMargin (probed once the old file is emptied). An early end keeps
 // what was expanded up to its last complete line, so that no cut line is read as a hit. Raises
-// EVestrelError when the gzip file cannot be opened or the expanded file cannot be created.
+// EVestrelError when the gzip file cannot be opened, is no regular file, or the expanded file
+// cannot be created.
 TGzipExpansion ExpandGzipFile(const std::string& fileName, const std::string& dataFolder,
                               int64_t limit = kDefaultGzipExpansionLimit,
                               TFreeSpaceProbe freeSpace = FreeDiskSpace);

@@ -125,17 +125,42 @@ void ExamineLogFile(TLogFileData& entry, int biasMinutes) {
     entry.LastDate = LineTime(last, entry.Format, biasMinutes);
 }
 
-void FillLogFileData(const std::vector<std::string>& lines, TLogFileDataParam& files) {
+namespace {
+
+// A path without wildcards that names something other than a regular file or a folder.
+bool IsSpecialFile(std::string_view path) {
+    if (path.find_first_of("*?") != std::string_view::npos) return false;
+    struct stat info {};
+    return stat(std::string(path).c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
+}
+
+void Skip(std::vector<std::string>* skipped, const std::string& message) {
+    if (skipped != nullptr) skipped->push_back(message);
+}
+
+}  // namespace
+
+void FillLogFileData(const std::vector<std::string>& lines, TLogFileDataParam& files,
+                     std::vector<std::string>* skipped) {
     const int bias = StandardBiasMinutes();
     for (const std::string& line : lines) {
         if (line.empty() || line[0] != '1') continue;
-        for (const std::string& name : MatchLogFiles(std::string_view(line).substr(1))) {
+        const std::string_view path = std::string_view(line).substr(1);
+        if (IsSpecialFile(path))
+            Skip(skipped, "Cannot open file \"" + std::string(path) + "\". It is no regular file.");
+        for (const std::string& name : MatchLogFiles(path)) {
             TLogFileData entry;
             entry.FileName = name;
             struct stat info {};
             if (stat(name.c_str(), &info) == 0) entry.Size = info.st_size;
             const std::string extension = LowerExtension(name);
-            if (extension != ".gz" && extension != ".zip") ExamineLogFile(entry, bias);
+            try {
+                if (extension != ".gz" && extension != ".zip") ExamineLogFile(entry, bias);
+            } catch (const EVestrelError& error) {
+                Skip(skipped, error.what());
+                continue;
+            }
             files.push_back(std::move(entry));
         }
     }

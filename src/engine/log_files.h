@@ -24,8 +24,11 @@ struct TLogFileData {
 using TLogFileDataParam = std::vector<TLogFileData>;
 
 // Appends one entry per file matched by every enabled line ("1" followed by a path that may hold
-// the wildcards * and ?). Raises EVestrelError when a matched file cannot be examined.
-void FillLogFileData(const std::vector<std::string>& lines, TLogFileDataParam& files);
+// the wildcards * and ?). A matched file that cannot be examined, and a file named without
+// wildcards that is no regular file (a FIFO, a device), is left out; `skipped`, when given, gets
+// one message per such file naming it and the reason.
+void FillLogFileData(const std::vector<std::string>& lines, TLogFileDataParam& files,
+                     std::vector<std::string>* skipped = nullptr);
 // The regular, non-hidden files a path with wildcards matches, sorted by name.
 std::vector<std::string> MatchLogFiles(std::string_view path);
 // Sets Format, FirstDate and LastDate of a plain file.

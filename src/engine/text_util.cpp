@@ -31,4 +31,24 @@ std::string_view Trim(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+void AppendHexEscape(std::string& out, char c) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto byte = static_cast<unsigned char>(c);
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+std::string VisibleControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (IsHiddenControl(c))
+            AppendHexEscape(out, c);
+        else
+            out += c;
+    }
+    return out;
+}
+
 }  // namespace vestrel

@@ -30,4 +30,15 @@ std::string UpperAscii(std::string_view text);
 // Removes blanks and control characters (bytes up to space) at both ends.
 std::string_view Trim(std::string_view text);
 
+// The text with every control byte but tab, CR and LF (and DEL) written as \xHH, so that bytes
+// from a server or a log cannot drive the terminal they are shown on.
+std::string VisibleControls(std::string_view text);
+// Whether the byte is one VisibleControls escapes.
+inline bool IsHiddenControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7f;
+}
+// Appends "\x" and the byte as two lower-case hex digits.
+void AppendHexEscape(std::string& out, char c);
+
 }  // namespace vestrel

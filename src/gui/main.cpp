@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/temp_files.h"
 #include "gui/main_window.h"
 #include "gui/message_boxes.h"
 #include "shell/data_folder.h"
@@ -34,6 +35,7 @@ std::vector<std::string> ReportArguments(const QStringList& arguments, std::stri
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    vestrel::RemoveTempFilesOnSignals();
     QApplication::setApplicationName("vestrel");
     QApplication::setDesktopFileName("vestrel");
     vestrel::gui::ChooseIconTheme();

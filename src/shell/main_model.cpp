@@ -141,7 +141,9 @@ bool TMainModel::OpenReport(const std::string& name) {
         if (!host_.SelectReport(store_, files)) return false;
     } else {
         if (!store_.FindReport(name)) return false;
-        FillLogFileData(SplitTextLines(store_.CurrentReport().LogFiles), files);
+        std::vector<std::string> skipped;
+        FillLogFileData(SplitTextLines(store_.CurrentReport().LogFiles), files, &skipped);
+        for (const std::string& message : skipped) host_.Notice(message);
     }
     const TReportRecord report = store_.CurrentReport();
     ReportTree.clear();

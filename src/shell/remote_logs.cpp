@@ -37,8 +37,9 @@ THttpDownloadSettings WebSettingsOf(const TReportRecord& report, const TFetchLim
     settings.UserName = report.WEBUsername;
     settings.Password = report.WEBPassword;
     settings.DownloadFolder = report.WEBDownload;
-    settings.TransferTimeout = std::chrono::seconds(limits.TimeoutSeconds);
-    settings.InactivityLimit = std::min(settings.InactivityLimit, settings.TransferTimeout);
+    // The time-out bounds the silence of a transfer, never its length.
+    settings.InactivityLimit = std::min<std::chrono::milliseconds>(
+        settings.InactivityLimit, std::chrono::seconds(limits.TimeoutSeconds));
     return settings;
 }
 

@@ -102,6 +102,17 @@ int64_t IntegerFromJson(int64_t min, int64_t max, const json& value, const std::
     return value.get<int64_t>();
 }
 
+// A text longer than its field is refused: cut, two names could become one.
+template <typename Record>
+void RequireFits(const TFieldDef<Record>& field, const std::string& text,
+                 const std::string& where) {
+    const size_t characters = CharacterCount(text);
+    if (characters > static_cast<size_t>(field.Size))
+        Fail(where, field.Name,
+             "is " + std::to_string(characters) + " characters long; it may hold at most " +
+                 std::to_string(field.Size));
+}
+
 template <typename Record>
 TFieldValue FieldFromJson(const TFieldDef<Record>& field, const json& value,
                           const std::string& where) {
@@ -109,6 +120,7 @@ TFieldValue FieldFromJson(const TFieldDef<Record>& field, const json& value,
         case TFieldType::Text:
         case TFieldType::Memo:
             if (!value.is_string()) Fail(where, field.Name, "must be a text");
+            if (field.Type == TFieldType::Text) RequireFits(field, value.get<std::string>(), where);
             return value.get<std::string>();
         case TFieldType::Date:
             return DateFromJson(value, where, field.Name);

@@ -72,7 +72,9 @@ TReportFilesSummary DescribeReportFiles(const TReportRecord& report, const TLoca
     bool compressed = false;
     if (!report.LogFiles.empty()) {
         const std::vector<std::string> lines = SplitTextLines(report.LogFiles);
-        FillLogFileData(lines, files);
+        std::vector<std::string> skipped;
+        FillLogFileData(lines, files, &skipped);
+        if (!skipped.empty()) throw EVestrelError(skipped.front());
         compressed = std::any_of(lines.begin(), lines.end(),
                                  [](const std::string& line) { return IsCompressedLine(line); });
     }
@@ -111,14 +113,11 @@ std::vector<TReportListEntry> FillReportList(const TDM1& dm, const TLocaleInfo& 
 
 std::string CopyReport(TDM1& dm, std::string_view name) {
     if (!dm.FindReport(name)) return {};
-    TReportRecord copy = dm.CurrentReport();
-    const std::string base = copy.Name;
-    std::string candidate = CutText("Copy of " + base, kReportNameSize);
-    for (int n = 2; dm.FindReport(candidate); ++n)
-        candidate = CutText("Copy (" + std::to_string(n) + ") of " + base, kReportNameSize);
-    copy.Name = candidate;
-    dm.InsertReport(copy);
-    return candidate;
+    const TReportRecord source = dm.CurrentReport();
+    return dm.InsertReportUnderFreeName(source, [&](int attempt) {
+        return attempt == 1 ? "Copy of " + source.Name
+                            : "Copy (" + std::to_string(attempt) + ") of " + source.Name;
+    });
 }
 
 TReportSelection::TReportSelection(TDM1& dm, TSettingsFile& settings, const TLocaleInfo& locale)
@@ -171,7 +170,9 @@ TLogFileDataParam TReportSelection::Confirm() {
     if (selected_ < 0) throw EVestrelError("No report is selected");
     if (!dm_.FindReport(entries_[selected_].Name)) throw EVestrelError("Can not find report");
     TLogFileDataParam files;
-    FillLogFileData(SplitTextLines(dm_.CurrentReport().LogFiles), files);
+    std::vector<std::string> skipped;
+    FillLogFileData(SplitTextLines(dm_.CurrentReport().LogFiles), files, &skipped);
+    if (!skipped.empty()) throw EVestrelError(skipped.front());
     settings_.WriteInteger(kReportsSection, kLastKey, selected_);
     return files;
 }

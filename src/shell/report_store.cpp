@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <type_traits>
@@ -150,6 +151,13 @@ std::string CutText(std::string_view text, size_t size) {
         if (!continuation && characters++ == size) return std::string(text.substr(0, i));
     }
     return std::string(text);
+}
+
+size_t CharacterCount(std::string_view text) {
+    size_t characters = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
+    return characters;
 }
 
 // ---- SQLite access ----
@@ -464,19 +472,63 @@ void SetDurability(sqlite3* db) {
             "PRAGMA filterdb.journal_mode = DELETE; PRAGMA filterdb.synchronous = FULL;");
 }
 
-// A Reports table made anew beside old filter rows counts on from their highest ID, so that a new
-// report never takes over the filters of a lost one.
-void CreateTables(sqlite3* db, bool createReports, bool createFilters) {
-    if (!createReports && !createFilters) return;
-    TTransaction transaction(db);
-    if (createFilters) CreateTable(db, kFiltersTable);
-    if (createReports) {
-        CreateTable(db, kReportsTable);
-        Execute(db,
-                "INSERT INTO main.sqlite_sequence (name, seq) SELECT 'Reports', max(ID) "
-                "FROM filterdb.Filters HAVING max(ID) IS NOT NULL");
+// Creates the missing tables under the write lock, looking again once it is held: a run that
+// opened the fresh files at the same time may have created them meanwhile. A Reports table made
+// anew beside old filter rows counts on from their highest ID, so that a new report never takes
+// over the filters of a lost one. Errors name the file they concern.
+void CreateMissingTables(sqlite3* db, const std::string& reports, const std::string& filters) {
+    const char* failing = reports.c_str();
+    try {
+        TTransaction transaction(db);
+        failing = filters.c_str();
+        if (IsEmptyDatabase(db, kFiltersTable)) CreateTable(db, kFiltersTable);
+        failing = reports.c_str();
+        if (IsEmptyDatabase(db, kReportsTable)) {
+            CreateTable(db, kReportsTable);
+            Execute(db,
+                    "INSERT INTO main.sqlite_sequence (name, seq) SELECT 'Reports', max(ID) "
+                    "FROM filterdb.Filters HAVING max(ID) IS NOT NULL");
+        }
+        transaction.Commit();
+    } catch (const ESqliteError& error) {
+        FailOpening(failing, error.Message);
     }
-    transaction.Commit();
+}
+
+// Writers queue for the write lock: rather than failing after a fixed time, a waiting run tries
+// again every few milliseconds (with a random part, so that no waiter is always the late one)
+// for as long as a long queue of ordinary writers can take.
+constexpr int kBusyWaitLimitMs = 180000;
+
+int WaitWhileBusy(void*, int attempt) {
+    const int64_t waited = int64_t{attempt} * 6;  // the mean of the pauses below
+    if (waited >= kBusyWaitLimitMs) return 0;
+    unsigned char jitter = 0;
+    sqlite3_randomness(1, &jitter);
+    sqlite3_sleep(2 + jitter % 9);
+    return 1;
+}
+
+// A super-journal ties one transaction's journals of both files together. One left behind by a
+// run that was killed is stale once the write lock of both files is held, as taking it rolls back
+// every journal that could still name it; a store that cannot be written keeps them.
+void RemoveStaleSuperJournals(sqlite3* db, const std::string& folder) {
+    const std::string prefix = std::string(kReportsFileName) + "-mj";
+    auto superJournals = [&] {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().filename().string().starts_with(prefix))
+                names.push_back(entry.path().string());
+        return names;
+    };
+    if (superJournals().empty()) return;
+    try {
+        TTransaction transaction(db);
+        for (const std::string& name : superJournals()) ::unlink(name.c_str());
+        transaction.Commit();
+    } catch (const ESqliteError&) {
+    }
 }
 
 void RemoveFile(const std::string& path) {
@@ -567,7 +619,7 @@ void TDM1::Open() {
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> guard(db, &sqlite3_close_v2);
     if (opened != SQLITE_OK) FailOpening(reports, sqlite3_errmsg(db));
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_handler(db, WaitWhileBusy, nullptr);
     const bool createReports = CheckFile(db, kReportsTable, reports);
     try {
         TStatement attach(db, "ATTACH DATABASE ? AS filterdb");
@@ -579,10 +631,11 @@ void TDM1::Open() {
     const bool createFilters = CheckFile(db, kFiltersTable, filters);
     try {
         SetDurability(db);
-        CreateTables(db, createReports, createFilters);
     } catch (const ESqliteError& error) {
-        FailOpening(createReports ? reports : filters, error.Message);
+        FailOpening(reports, error.Message);
     }
+    if (createReports || createFilters) CreateMissingTables(db, reports, filters);
+    RemoveStaleSuperJournals(db, folder_.empty() ? "." : folder_);
     db_ = guard.release();
 }
 
@@ -645,6 +698,20 @@ void TDM1::InsertReport(const TReportRecord& report) {
     transaction.Commit();
     current_ = id;
     currentFilter_.reset();
+}
+
+std::string TDM1::InsertReportUnderFreeName(TReportRecord report,
+                                            const std::function<std::string(int)>& nameOf) {
+    TTransaction transaction(Connection());
+    for (int attempt = 1;; ++attempt) {
+        report.Name = CutText(nameOf(attempt), kReportNameSize);
+        if (!ReportIdOf(db_, report.Name)) break;
+    }
+    const int32_t id = InsertReportRow(db_, report);
+    transaction.Commit();
+    current_ = id;
+    currentFilter_.reset();
+    return report.Name;
 }
 
 void TDM1::PostReport(const TReportRecord& report) {

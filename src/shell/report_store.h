@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -83,6 +84,8 @@ std::span<const TFieldDef<TFilterRow>> FilterFieldDefs();
 
 // The first `size` characters of UTF-8 text; a character is never split.
 std::string CutText(std::string_view text, size_t size);
+// The characters of UTF-8 text, as CutText counts them.
+size_t CharacterCount(std::string_view text);
 
 // The store of the report definitions (the data module of the desktop program): the report an
 // operation works on is the current report, positioned by FindReport; the filter operations work
@@ -112,6 +115,11 @@ class TDM1 {
     TReportRecord CurrentReport() const;
     // Stores a new report (its ID is ignored) and makes it the current one.
     void InsertReport(const TReportRecord& report);
+    // Stores a new report under the first name nameOf(1), nameOf(2)... (each cut to the Name
+    // size) that no report has, chosen and taken in one transaction; makes it the current one.
+    // Answers the name.
+    std::string InsertReportUnderFreeName(TReportRecord report,
+                                          const std::function<std::string(int)>& nameOf);
     // Stores every field of the current report but its ID.
     void PostReport(const TReportRecord& report);
     // Deletes the current report; its filter rows stay in Filters.DAT. No report is current then.

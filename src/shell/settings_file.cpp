@@ -1,6 +1,7 @@
 #include "shell/settings_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,28 +27,83 @@ std::string WriteErrorText(const std::string& fileName, int errorNumber) {
     return "Cannot write file \"" + fileName + "\". " + std::strerror(errorNumber);
 }
 
-// The file's bytes; empty when the file (or its folder) does not exist.
-std::string ReadSettingsText(const std::string& fileName) {
-    std::string text;
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return text;
-        throw EVestrelError(FileOpenErrorText(fileName, errno));
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+class TFileDescriptor {
+  public:
+    explicit TFileDescriptor(int fd) : fd_(fd) {}
+    ~TFileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
     }
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// The file's bytes, read only when `known` does not already describe the file's present state;
+// an absent file reads as empty. A FIFO, a device or a file over kMaxSettingsFileSize is refused.
+std::optional<std::string> ReadSettingsText(const std::string& fileName, TFileIdentity& known) {
+    const TFileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.Get() < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            throw EVestrelError(FileOpenErrorText(fileName, errno));
+        const bool changed = known.Exists;
+        known = {};
+        return changed ? std::optional<std::string>(std::string()) : std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) throw EVestrelError(FileOpenErrorText(fileName, errno));
+    if (!S_ISREG(info.st_mode))
+        throw EVestrelError("Cannot read the settings file \"" + fileName +
+                            "\": it is no regular file.");
+    if (info.st_size > kMaxSettingsFileSize)
+        throw EVestrelError("Cannot read the settings file \"" + fileName + "\": it holds " +
+                            std::to_string(info.st_size) + " bytes, more than the " +
+                            std::to_string(kMaxSettingsFileSize) + " a settings file may hold.");
+    const TFileIdentity now{true,         info.st_dev,         info.st_ino,
+                            info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+    if (now == known) return std::nullopt;
+    std::string text;
     char buffer[16384];
     ssize_t count;
-    while ((count = ::read(fd, buffer, sizeof buffer)) != 0) {
+    while ((count = ::read(fd.Get(), buffer, sizeof buffer)) != 0) {
         if (count > 0) {
             text.append(buffer, static_cast<size_t>(count));
+            if (text.size() > static_cast<size_t>(kMaxSettingsFileSize))
+                throw EVestrelError("Cannot read the settings file \"" + fileName +
+                                    "\": it grew while it was read.");
         } else if (errno != EINTR) {
-            const int readError = errno;
-            ::close(fd);
-            throw EVestrelError(FileOpenErrorText(fileName, readError));
+            throw EVestrelError(FileOpenErrorText(fileName, errno));
         }
     }
-    ::close(fd);
+    known = now;
     return text;
 }
+
+// Holds the lock of the folder a settings file lies in, so that one writer's reading, changing and
+// replacing of the file is never mixed with another's. The folder is locked rather than the file,
+// whose replacement would leave the lock behind on the old one.
+class TFolderLock {
+  public:
+    explicit TFolderLock(const std::string& fileName) {
+        const std::string folder = std::filesystem::path(fileName).parent_path().string();
+        fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;  // the write itself reports the missing folder
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~TFolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    TFolderLock(const TFolderLock&) = delete;
+    TFolderLock& operator=(const TFolderLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
 
 // 0, or the errno of the write that failed.
 int WriteAll(int fd, std::string_view content) {
@@ -95,9 +151,9 @@ struct TLine {
 };
 
 // LF or CR LF ends a line.
-std::vector<TLine> SplitLines(std::string_view text) {
+std::vector<TLine> SplitLines(std::string_view text, size_t from) {
     std::vector<TLine> lines;
-    for (size_t start = 0; start < text.size();) {
+    for (size_t start = from; start < text.size();) {
         const size_t lf = text.find('\n', start);
         TLine line{start, lf == npos ? text.size() : lf, lf == npos ? text.size() : lf + 1};
         if (lf != npos && lf > start && text[lf - 1] == '\r') --line.End;
@@ -144,9 +200,13 @@ struct TKeyPlace {
     size_t LastEntry = 0;           // last line of the section that is neither blank nor a comment
 };
 
+// A leading byte-order mark is no part of the first line and stays in front of it.
 class TSettingsText {
   public:
-    explicit TSettingsText(std::string text) : text_(std::move(text)), lines_(SplitLines(text_)) {}
+    explicit TSettingsText(std::string text)
+        : text_(std::move(text)),
+          body_(text_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0),
+          lines_(SplitLines(text_, body_)) {}
 
     const std::string& Text() const { return text_; }
 
@@ -208,13 +268,14 @@ class TSettingsText {
 
     void Append(const std::string& block) {
         const std::string lineBreak = LineBreakOf(text_);
-        if (text_.empty() || text_.back() == '\n')
+        if (text_.size() == body_ || text_.back() == '\n')
             text_ += block + lineBreak;
         else
             text_ += lineBreak + block;
     }
 
     std::string text_;
+    size_t body_;  // where the text after a byte-order mark starts
     std::vector<TLine> lines_;
 };
 
@@ -277,19 +338,27 @@ void ReplaceFileContent(const std::string& fileName, std::string_view content) {
     SyncFolderOf(target);
 }
 
+bool TFileIdentity::operator==(const TFileIdentity& other) const {
+    return Exists == other.Exists && Device == other.Device && Inode == other.Inode &&
+           Size == other.Size && Seconds == other.Seconds && Nanoseconds == other.Nanoseconds;
+}
+
 TSettingsFile::TSettingsFile(std::string fileName) : fileName_(std::move(fileName)) {}
+
+const std::string& TSettingsFile::CurrentText() const {
+    if (std::optional<std::string> text = ReadSettingsText(fileName_, known_)) text_ = *text;
+    return text_;
+}
 
 std::string TSettingsFile::ReadString(std::string_view section, std::string_view key,
                                       std::string_view defaultValue) const {
-    const std::optional<std::string> value =
-        TSettingsText(ReadSettingsText(fileName_)).Value(section, key);
+    const std::optional<std::string> value = TSettingsText(CurrentText()).Value(section, key);
     return value ? *value : std::string(defaultValue);
 }
 
 int TSettingsFile::ReadInteger(std::string_view section, std::string_view key,
                                int defaultValue) const {
-    const std::optional<std::string> value =
-        TSettingsText(ReadSettingsText(fileName_)).Value(section, key);
+    const std::optional<std::string> value = TSettingsText(CurrentText()).Value(section, key);
     const std::optional<int> number = value ? ParseSettingsInteger(*value) : std::nullopt;
     return number.value_or(defaultValue);
 }
@@ -304,7 +373,8 @@ void TSettingsFile::WriteString(std::string_view section, std::string_view key,
     if (const char* fault = WriteFault(section, key, value))
         throw EVestrelError("Cannot write the setting \"" + std::string(key) + "\" of section \"" +
                             std::string(section) + "\" to \"" + fileName_ + "\": " + fault + ".");
-    const std::string old = ReadSettingsText(fileName_);
+    const TFolderLock lock(LinkTarget(fileName_));
+    const std::string old = CurrentText();
     TSettingsText text(old);
     text.SetValue(section, key, value);
     if (text.Text() != old) ReplaceFileContent(fileName_, text.Text());

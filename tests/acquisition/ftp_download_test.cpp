@@ -19,7 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A pyftpdlib server on 127.0.0.1 with the user loguser/secret; it prints its port when ready.
-// Mode "nosize" drops the SIZE command, mode "slow" sends file data at 64 kB per second.
+// Mode "nosize" drops the SIZE command, mode "slow" sends file data at 64 kB per second, mode
+// "drip" one byte about every two seconds.
 const char kServerScript[] = R"(
 import logging, sys
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -35,6 +36,10 @@ Handler.authorizer = authorizer
 Handler.auth_failed_timeout = 0
 if mode == "nosize":
     Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}
+if mode == "drip":
+    class Drip(ThrottledDTPHandler):
+        write_limit = 1
+    Handler.dtp_handler = Drip
 if mode == "slow":
     class Slow(ThrottledDTPHandler):
         write_limit = 64 * 1024
@@ -198,6 +203,18 @@ TEST_F(FtpDownloadTest, CancelDuringTheSecondOfThreeKeepsTheFirst) {
     EXPECT_EQ(recorder_.requests.back(), std::make_pair(20, 0));
     EXPECT_EQ(download.Results(), std::vector<std::string>{Line("a.log")});
     EXPECT_FALSE(fs::exists(downloads_ / "b.log"));
+}
+
+// A transfer slower than a byte a second finishes, as long as no spell without data lasts the
+// timeout.
+TEST_F(FtpDownloadTest, ASlowTransferIsNeverCutWhileDataKeepsComing) {
+    WriteFile(root_ / "drip.log", "abc");
+    StartServer("drip");
+    TFtpSettings settings = Settings("1/drip.log");
+    settings.TimeoutSeconds = 4;
+    TFtpDownload download(settings, recorder_);
+    EXPECT_EQ(download.Run(), TFtpOutcome::Finished) << recorder_.lastMessage;
+    EXPECT_EQ(ReadFile(downloads_ / "drip.log"), "abc");
 }
 
 TEST_F(FtpDownloadTest, NeverWritesThroughALinkInTheFolder) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -69,6 +70,19 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"first\n")
             self.wfile.flush()
             return time.sleep(5)
+        if p.startswith("/hugeheader/"):
+            self.send_response(401)
+            self.send_header("X-Filler", "f" * 300000)
+            self.end_headers()
+            return
+        if p.startswith("/drip/"):
+            self.send_response(200)
+            self.end_headers()
+            for i in range(8):
+                self.wfile.write(b"d")
+                self.wfile.flush()
+                time.sleep(0.3)
+            return
         self.answer(b"<html>no such page</html>", 404)
 
 server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
@@ -218,8 +232,48 @@ TEST_F(HttpDownloadTest, OnlyASpellWithoutDataTimesOutAndTheNextLineIsTried) {
     EXPECT_EQ(result, (std::vector<std::string>{Fetched("trickle.log"), Fetched("after.log")}));
     EXPECT_EQ(Events.Results[0].Outcome, TFetchOutcome::TimedOut);
     EXPECT_EQ(Events.Statuses[1].rfind("Timed out: " + Base + "/stall/stalled.log", 0), 0u);
-    EXPECT_EQ(ReadFile(Downloads / "stalled.log"), "first\n");
+    EXPECT_FALSE(fs::exists(Downloads / "stalled.log")) << "no partial file is left";
     EXPECT_EQ(ReadFile(Downloads / "trickle.log").size(), 42u);
+}
+
+// A download replaces the old file only when it succeeded, never writes through a link and
+// leaves no file of its own behind.
+TEST_F(HttpDownloadTest, OnlyACompleteTransferReplacesTheOldFile) {
+    fs::create_directories(Downloads);
+    std::ofstream(Downloads / "missing.log") << "old log\n";
+    std::ofstream(Root / "victim.txt") << "precious\n";
+    fs::create_symlink(Root / "victim.txt", Downloads / "x.log");
+    EXPECT_TRUE(Run(Line("/missing.log")).empty());
+    EXPECT_EQ(ReadFile(Downloads / "missing.log"), "old log\n");
+
+    Events = {};
+    EXPECT_TRUE(Run(Line("/logs/x.log")).empty());
+    EXPECT_EQ(Events.Errors,
+              std::vector<std::string>{"Cannot create file " + (Downloads / "x.log").string() +
+                                       " (it is a symbolic link)"});
+    EXPECT_EQ(ReadFile(Root / "victim.txt"), "precious\n");
+
+    EXPECT_EQ(Run(Line("/logs/missing.log")), std::vector<std::string>{Fetched("missing.log")});
+    EXPECT_EQ(ReadFile(Downloads / "missing.log").size(), 14090u);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Downloads))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"missing.log", "x.log"}));
+}
+
+// A slow transfer runs as long as data keeps coming; a failure without curl's own text is named.
+TEST_F(HttpDownloadTest, SlowTransfersFinishAndEveryFailureHasAReason) {
+    THttpDownloadSettings settings;
+    settings.InactivityLimit = 1000ms;  // the drip takes 2.4 s, a byte every 0.3 s
+    EXPECT_EQ(Run(Line("/drip/drip.log"), settings), std::vector<std::string>{Fetched("drip.log")});
+    EXPECT_EQ(ReadFile(Downloads / "drip.log"), "dddddddd");
+
+    Events = {};
+    EXPECT_TRUE(Run(Line("/hugeheader/h.log")).empty());
+    ASSERT_EQ(Events.Results.size(), 1u);
+    EXPECT_NE(Events.Results[0].Message, "");
+    EXPECT_EQ(Events.Statuses.back().find("()"), std::string::npos) << Events.Statuses.back();
 }
 
 TEST_F(HttpDownloadTest, CancelKeepsEarlierFilesAndFetchesNoLaterLine) {

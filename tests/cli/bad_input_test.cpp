@@ -255,7 +255,8 @@ TEST_F(BadInputTest, FieldBytesArePassedThroughUnchanged) {
     ASSERT_EQ(hits.size(), 12u);
     EXPECT_EQ(Fields(hits[0])[0], "h\xFF\xFE.example");
     EXPECT_EQ(Fields(hits[1])[5], "/p\xC0\xAF/x.htm?q=\xC0\xAF");
-    EXPECT_EQ(Fields(hits[5])[0], "h\a\b\v\f.example");
+    // Control bytes are shown escaped, so that they cannot drive the terminal.
+    EXPECT_EQ(Fields(hits[5])[0], "h\\x07\\x08\\x0b\\x0c.example");
     EXPECT_EQ(Fields(hits[9])[0], "tab\\thost");  // the dump's escape
 }
 
@@ -437,7 +438,8 @@ TEST_F(BadInputTest, GzipBombStopsAtTheLimit) {
                            "\" completely: the expanded log would exceed the limit of 64 MB. Its "
                            "complete lines before that point were loaded.\n");
     EXPECT_EQ(Totals(run.Out)["Hits"], "1");
-    EXPECT_LE(fs::file_size(data_ + "/bomb.~xx"), 64u << 20);
+    for (const auto& entry : fs::directory_iterator(data_))
+        EXPECT_NE(entry.path().extension(), ".~xx") << "the expansion was left on the disk";
     EXPECT_LT(run.MaxRssKb, small.MaxRssKb + (48 << 10));
 
     // A stored report's opening takes the limit, too.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -53,7 +54,46 @@ class TCliFixture : public ::testing::Test {
         return run;
     }
 
+    // Several vestrel-cli runs started at once, each with its own `arguments`; answers when all
+    // have ended, in the order given.
+    // A run given `repeat` runs its command that many times in a row, stopping at a failure.
+    std::vector<TCliRun> RunTogether(const std::vector<std::string>& arguments, int repeat = 1) {
+        std::vector<pid_t> children;
+        for (size_t i = 0; i < arguments.size(); ++i) {
+            const std::string command = "(i=0; while [ $i -lt " + std::to_string(repeat) +
+                                        " ]; do " + VESTREL_CLI + " " + arguments[i] +
+                                        " || exit $?; i=$((i+1)); done) >" + OutputName(i, "out") +
+                                        " 2>" + OutputName(i, "err");
+            const pid_t child = fork();
+            if (child == 0) {
+                execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            children.push_back(child);
+        }
+        std::vector<TCliRun> runs(arguments.size());
+        for (size_t i = 0; i < children.size(); ++i) {
+            int status = 0;
+            waitpid(children[i], &status, 0);
+            runs[i].Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            runs[i].Out = ReadOutput(OutputName(i, "out"));
+            runs[i].Err = ReadOutput(OutputName(i, "err"));
+        }
+        return runs;
+    }
+
     std::string dir_;
+
+  private:
+    std::string OutputName(size_t run, const char* stream) const {
+        return dir_ + "run" + std::to_string(run) + "." + stream;
+    }
+    static std::string ReadOutput(const std::string& name) {
+        std::ifstream file(name, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(file)), {});
+        std::filesystem::remove(name);
+        return text;
+    }
 };
 
 }  // namespace vestrel::testing_util

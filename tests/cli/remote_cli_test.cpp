@@ -90,6 +90,22 @@ TEST_F(RemoteCliTest, OpeningAReportLoadsWhatItFetchedUnlessTold) {
     EXPECT_FALSE(fs::exists(dir_ + "down-ftp"));
 }
 
+// A server that keeps sending without ever prompting cannot hold the script beyond the timeout;
+// what it sent is shown with its control characters escaped.
+TEST_F(RemoteCliTest, TelnetScriptWithoutProgressEndsAndFailsTheFetch) {
+    const std::string definition = R"({"Name": "Drip", "Domain": "127.0.0.1",
+        "TelnetOptions": "3", "TelnetCommands": "\"login:\",\"drip\"\n\"Password:\",\"x\"",
+        "Filters": []})";
+    ASSERT_EQ(Run("report import" + data_ + Write("drip.json", definition)).Status, 0);
+    const TCliRun run =
+        Run("fetch --report Drip --timeout 2 --telnet-port " + std::to_string(telnetPort_) + data_);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out.find("drip done"), std::string::npos) << "the drip outlasted the timeout";
+    EXPECT_NE(run.Err.find("no progress for 2 seconds"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out.find('\x1b'), std::string::npos);
+    EXPECT_NE(run.Out.find("\\x1b."), std::string::npos) << run.Out;
+}
+
 TEST_F(RemoteCliTest, FailedDownloadsAreNamedAndFailTheFetch) {
     ImportReport("wrong", "/missing.log");
     const TCliRun run = Run("fetch" + Remote());
@@ -111,13 +127,20 @@ TEST_F(RemoteCliTest, ResolveLooksUpNumericHostsAndRewritesTheCache) {
     TCliRun run = Run("resolve --timezone 0 --dns-server 127.0.0.1:" + std::to_string(dns.Port()) +
                       data_ + logFile);
     ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(run.Out, "HostsLookedUp=3\nNamesFound=2\n");
+    EXPECT_EQ(run.Out, "HostsLookedUp=3\nNamesFound=2\nLookupsFailed=0\n");
     run = Run("dump --timezone 0" + data_ + logFile);
     std::vector<std::string> hostsSeen;
     for (const std::string& line : run.Lines())
         hostsSeen.push_back(line.substr(0, line.find('\t')));
     EXPECT_EQ(hostsSeen,
               (std::vector<std::string>{"one.test", "two.test", "10.0.9.3", "www.example.org"}));
+
+    // A name server that cannot be used at all fails the command, naming why.
+    run = Run("resolve --timezone 0 --timeout 20 --dns-server 127.0.0.1:1 --data-dir " + dir_ +
+              "fresh " + logFile);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Out.find("LookupsFailed=3"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Err.find("3 of 3 DNS lookups got no answer"), std::string::npos) << run.Err;
 }
 
 }  // namespace

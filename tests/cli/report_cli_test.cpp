@@ -52,6 +52,27 @@ TEST_F(ReportCliTest, DefinitionsRoundTripThroughJson) {
     EXPECT_EQ(Run("report list" + data_).Lines().size(), 2u);
 }
 
+// Output that cannot be written fails the command with the reason; a backup file is private.
+TEST_F(ReportCliTest, WriteErrorsFailAndExportsArePrivate) {
+    for (const std::string& command :
+         {"report list" + data_, "report show Site" + data_, "stat general --report Site" + data_,
+          "dump --report Site" + data_}) {
+        const TCliRun run = Run(command + " >/dev/full");
+        EXPECT_EQ(run.Status, 1) << command;
+        EXPECT_NE(run.Err.find("No space left on device"), std::string::npos) << run.Err;
+    }
+    TCliRun run = Run("report export Site --out /dev/full" + data_);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("Cannot write file \"/dev/full\". No space left on device"),
+              std::string::npos)
+        << run.Err;
+
+    run = Run("report export Site --out " + dir_ + "backup.json" + data_);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(fs::status(dir_ + "backup.json").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(ReportCliTest, UnknownReportsAndBadDefinitionsAreNamed) {
     TCliRun run = Run("stat general --report Nope" + data_);
     EXPECT_NE(run.Status, 0);

@@ -1,6 +1,10 @@
 #include "engine/gzip_expansion.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,6 +16,7 @@
 #include "engine/errors.h"
 #include "engine/log_analyzer.h"
 #include "engine/log_files.h"
+#include "engine/temp_files.h"
 
 namespace vestrel {
 namespace {
@@ -91,8 +96,9 @@ TEST_F(GzipExpansionTest, LimitsKeepTheCompleteLinesBeforeThem) {
     EXPECT_TRUE(kept == log.substr(0, kept.size()));
     EXPECT_EQ(kept.back(), '\n');
 
-    EXPECT_NE(ExpandGzipFile(packed, folder_, 4096, BelowMargin).Stop, "");
-    EXPECT_EQ(Read(folder_ + "big.~xx"), "");
+    const TGzipExpansion none = ExpandGzipFile(packed, folder_, 4096, BelowMargin);
+    EXPECT_NE(none.Stop, "");
+    EXPECT_EQ(Read(none.FileName), "");
 }
 
 TEST_F(GzipExpansionTest, ExpansionWithoutLineBreaksKeepsNothingAtTheLimit) {
@@ -148,6 +154,80 @@ TEST_F(GzipExpansionTest, LoadingKeepsEarlierFilesAndTheLinesBeforeTheLimit) {
     const auto whole = std::count(log.begin(), log.begin() + 8192, '\n');
     ASSERT_EQ(analyzer.HitCount, 1 + whole);
     EXPECT_EQ(analyzer.Hits[analyzer.HitCount - 1].Bytes, 1000 + whole - 1);
+}
+
+// What gzip -t flags is reported: bytes after the last member. Concatenated members and a plain
+// file named .gz read whole.
+TEST_F(GzipExpansionTest, TrailingGarbageIsReportedAfterTheWholeLog) {
+    const std::string log = Lines(2000);
+    const std::string packed = WriteGz("tail.log.gz", log);
+    std::ofstream(packed, std::ios::binary | std::ios::app) << "garbage here";
+    TGzipExpansion result = ExpandGzipFile(packed, folder_);
+    EXPECT_EQ(result.Stop,
+              "the file is damaged or truncated (trailing garbage after the compressed data)");
+    EXPECT_EQ(Read(result.FileName), log);
+
+    const std::string twice = WriteGz("two.log.gz", Lines(3));
+    std::ofstream(twice, std::ios::binary | std::ios::app) << Read(WriteGz("one.gz", Line(9)));
+    result = ExpandGzipFile(twice, folder_);
+    EXPECT_EQ(result.Stop, "");
+    EXPECT_EQ(Read(result.FileName), Lines(3) + Line(9));
+
+    std::ofstream(folder_ + "plain.log.gz", std::ios::binary) << Lines(4);
+    result = ExpandGzipFile(folder_ + "plain.log.gz", folder_);
+    EXPECT_EQ(result.Stop, "");
+    EXPECT_EQ(Read(result.FileName), Lines(4));
+}
+
+// A process id that no process holds any more.
+pid_t EndedProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(GzipExpansionTest, LeftoversOfEndedRunsAreRemovedAndOddSourcesRefused) {
+    const std::string dead = folder_ + "old-" + std::to_string(EndedProcess()) + "-abcdef.~xx";
+    const std::string alive = folder_ + "old-" + std::to_string(getppid()) + "-abcdef.~xx";
+    const std::string other = folder_ + "notes-1-x.~xx";
+    for (const std::string& name : {dead, alive, other}) std::ofstream(name) << "x";
+    const TGzipExpansion result = ExpandGzipFile(WriteGz("new.log.gz", Lines(3)), folder_);
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(alive));
+    EXPECT_TRUE(std::filesystem::exists(other));
+    EXPECT_EQ(Read(result.FileName), Lines(3));
+    EXPECT_EQ(std::filesystem::status(result.FileName).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    ASSERT_EQ(mkfifo((folder_ + "pipe.gz").c_str(), 0600), 0);
+    try {
+        ExpandGzipFile(folder_ + "pipe.gz", folder_);
+        ADD_FAILURE() << "a FIFO was read";
+    } catch (const EVestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("no regular file"), std::string::npos);
+    }
+}
+
+// A stopping signal removes the living temporary files before the program ends.
+TEST_F(GzipExpansionTest, TemporaryFilesGoWithAStoppingSignal) {
+    const std::string kept = folder_ + "kept", dropped = folder_ + "dropped";
+    const pid_t child = fork();
+    if (child == 0) {
+        RemoveTempFilesOnSignals();
+        std::ofstream(kept) << "k";
+        std::ofstream(dropped) << "d";
+        TTempFile keep(kept);
+        keep.Keep();
+        TTempFile drop(dropped);
+        raise(SIGTERM);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_TRUE(std::filesystem::exists(kept));
+    EXPECT_FALSE(std::filesystem::exists(dropped));
 }
 
 TEST(ByteSizeText, WholeAndFractionalUnits) {

@@ -451,16 +451,24 @@ TEST_F(LogLoadTest, GzipFilesLoadLikePlainOnes) {
     EXPECT_EQ(a().FirstHit, first);
     EXPECT_EQ(a().LastHit, last);
     EXPECT_EQ(a().TotalBytes, bytes);
-    EXPECT_TRUE(std::filesystem::exists(folder_ + "packed.~xx"));
+    for (const auto& entry : std::filesystem::directory_iterator(folder_))
+        EXPECT_NE(entry.path().extension(), ".~xx") << "the expansion outlived its load";
 
-    // Two archives with one base name share the temporary file, one after the other.
+    // Two archives with one base name get expansions of their own, each removed with its owner.
     const std::string firstGz = WriteGz("a.log.gz", Clf("x", 0) + Clf("x", 1));
     const std::string secondGz = WriteGz("a.old.gz", Clf("y", 2));
-    EXPECT_EQ(ExpandGzipFile(firstGz, folder_).FileName, folder_ + "a.~xx");
-    EXPECT_EQ(ExpandGzipFile(secondGz, folder_).FileName, folder_ + "a.~xx");
+    TGzipExpansion older = ExpandGzipFile(firstGz, folder_);
+    const TGzipExpansion second = ExpandGzipFile(secondGz, folder_);
+    EXPECT_NE(older.FileName, second.FileName);
+    EXPECT_EQ(older.FileName.rfind(folder_ + "a-", 0), 0u);
+    EXPECT_TRUE(older.FileName.ends_with(".~xx"));
     std::stringstream expanded;
-    expanded << std::ifstream(folder_ + "a.~xx", std::ios::binary).rdbuf();
+    expanded << std::ifstream(second.FileName, std::ios::binary).rdbuf();
     EXPECT_EQ(expanded.str(), Clf("y", 2));
+    const std::string firstName = older.FileName;
+    older = {};
+    EXPECT_FALSE(std::filesystem::exists(firstName));
+    EXPECT_TRUE(std::filesystem::exists(second.FileName));
     Load({firstGz, secondGz}, 0);
     EXPECT_EQ(a().HitCount, 3);
 

@@ -66,6 +66,12 @@ def read_line(connection):
 def telnet_session(connection):
     connection.sendall(b"Welcome\r\nLOGIN: ")
     user = read_line(connection)
+    if user == b"drip":
+        for i in range(60):
+            connection.sendall(b"\x1b.")
+            time.sleep(0.5)
+        connection.sendall(b"drip done\r\n")
+        return connection.close()
     connection.sendall(b"Password: ")
     password = read_line(connection)
     if (user, password) == (b"loguser", b"secret"):

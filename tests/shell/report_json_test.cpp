@@ -114,6 +114,23 @@ TEST(ReportJsonTest, BadValuesAreRefusedNamingDefinitionAndField) {
               "The report definitions are no valid JSON: number overflow parsing '1e400'");
 }
 
+// Cut to their field, two long names could become one report: they are refused instead.
+TEST(ReportJsonTest, TextsLongerThanTheirFieldAreRefused) {
+    const std::string thirty = "Thirty characters long name!!!";
+    EXPECT_EQ(ImportError(R"([{"Name": ")" + thirty + R"(one"}])"),
+              "Report \"" + thirty +
+                  "one\": field \"Name\" is 33 characters long; it may hold at "
+                  "most 30");
+    EXPECT_EQ(
+        ImportError(R"({"Name": "S", "Filters": [{"Domain": ")" + std::string(33, 'd') + R"("}]})"),
+        "Report \"S\", filter 1: field \"Domain\" is 33 characters long; it may hold at most "
+        "32");
+    // Characters, not bytes, count.
+    std::string accented;
+    for (int i = 0; i < 30; ++i) accented += "\xC3\xA5";
+    EXPECT_EQ(ReportsFromJsonText(R"({"Name": ")" + accented + R"("})")[0].Report.Name, accented);
+}
+
 TEST(ReportJsonTest, TextThatIsNoUtf8IsWrittenWithReplacements) {
     TReportDefinition definition = Sample();
     definition.Report.Domain = "caf\xE9";

@@ -117,6 +117,25 @@ TEST_F(ReportStoreTest, FilesAndJournalsAreOwnerOnlyWhateverTheUmask) {
     EXPECT_EQ(ModeOf(Path("Filters.DAT")), 0600u);
 }
 
+// A super-journal left behind by a killed run is removed when the store is next opened, once no
+// journal can need it; the reports stay as they were.
+TEST_F(ReportStoreTest, LeftoverSuperJournalsAreRemovedAtTheNextOpening) {
+    {
+        TDM1 dm(folder_);
+        dm.Open();
+        TReportRecord report;
+        report.Name = "Kept";
+        dm.InsertReport(report);
+    }
+    for (const char* name : {"Reports.DAT-mj1A2B3C4D5", "Reports.DAT-mj0F0F0F0F0"})
+        std::ofstream(Path(name)) << "Reports.DAT-journal";
+    TDM1 dm(folder_);
+    dm.Open();
+    EXPECT_FALSE(fs::exists(Path("Reports.DAT-mj1A2B3C4D5")));
+    EXPECT_FALSE(fs::exists(Path("Reports.DAT-mj0F0F0F0F0")));
+    EXPECT_TRUE(dm.FindReport("Kept"));
+}
+
 TEST_F(ReportStoreTest, MissingFileIsCreatedBesideTheOther) {
     {
         TDM1 dm(folder_);

@@ -1,6 +1,9 @@
 #include "shell/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -138,6 +141,89 @@ TEST_F(SettingsFileTest, FailuresRaiseNamingTheFileAndChangeNothing) {
     } catch (const EVestrelError& error) {
         EXPECT_NE(std::string(error.what()).find(name_ + "/Vestrel.ini"), std::string::npos);
     }
+}
+
+// Only a regular file of a sane size is read: a device or a FIFO would never end, a huge file
+// would be read again for every key.
+TEST_F(SettingsFileTest, OddFilesAreRefusedWithTheReason) {
+    fs::create_symlink("/dev/zero", name_);
+    try {
+        TSettingsFile(name_).ReadInteger("Log", "StopBuildTree", 0);
+        FAIL() << "no error";
+    } catch (const EVestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("no regular file"), std::string::npos);
+    }
+    fs::remove(name_);
+    ASSERT_EQ(::mkfifo(name_.c_str(), 0600), 0);
+    EXPECT_THROW(TSettingsFile(name_).ReadString("Log", "Key", ""), EVestrelError);
+    fs::remove(name_);
+
+    Put("[Log]\nStopBuildTree=3\n" + std::string(kMaxSettingsFileSize, ';'));
+    try {
+        TSettingsFile(name_).ReadInteger("Log", "StopBuildTree", 0);
+        FAIL() << "no error";
+    } catch (const EVestrelError& error) {
+        EXPECT_NE(std::string(error.what()).find("more than the 4194304"), std::string::npos);
+    }
+}
+
+// One object reads an unchanged file once, yet sees every change made to it, by itself or not.
+TEST_F(SettingsFileTest, AnUnchangedFileIsReadOnceAndAChangedOneAgain) {
+    Put("[Log]\nStopBuildTree=1\n");
+    TSettingsFile file(name_);
+    EXPECT_EQ(file.ReadInteger("Log", "StopBuildTree", 0), 1);
+    TSettingsFile(name_).WriteInteger("Log", "StopBuildTree", 2);
+    EXPECT_EQ(file.ReadInteger("Log", "StopBuildTree", 0), 2);
+    file.WriteInteger("Log", "Other", 5);
+    EXPECT_EQ(file.ReadInteger("Log", "Other", 0), 5);
+    fs::remove(name_);
+    EXPECT_EQ(file.ReadInteger("Log", "StopBuildTree", 7), 7);
+}
+
+TEST_F(SettingsFileTest, AByteOrderMarkIsSkippedAndKept) {
+    const std::string bom = "\xEF\xBB\xBF";
+    Put(bom + "[Reports]\r\nTimeZone=3\r\n");
+    TSettingsFile file(name_);
+    EXPECT_EQ(file.ReadInteger("Reports", "TimeZone", 0), 3);
+    file.WriteInteger("Reports", "TimeZone", 4);
+    file.WriteInteger("Reports", "LastDaysToShow", 9);
+    EXPECT_EQ(Content(), bom + "[Reports]\r\nTimeZone=4\r\nLastDaysToShow=9\r\n");
+
+    Put(bom);
+    file.WriteInteger("Log", "StopBuildTree", 1);
+    EXPECT_EQ(Content(), bom + "[Log]\nStopBuildTree=1\n");
+}
+
+// Processes writing different keys at once: every last value survives.
+TEST_F(SettingsFileTest, ConcurrentWritersLoseNoChange) {
+    constexpr int kWriters = 6, kWrites = 25;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = fork();
+        if (child == 0) {
+            try {
+                TSettingsFile file(name_);
+                for (int i = 1; i <= kWrites; ++i)
+                    file.WriteInteger("Writer" + std::to_string(writer % 2),
+                                      "Key" + std::to_string(writer), i);
+            } catch (const EVestrelError&) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TSettingsFile file(name_);
+    for (int writer = 0; writer < kWriters; ++writer)
+        EXPECT_EQ(file.ReadInteger("Writer" + std::to_string(writer % 2),
+                                   "Key" + std::to_string(writer), 0),
+                  kWrites)
+            << "writer " << writer;
 }
 
 }  // namespace
