@@ -87,6 +87,11 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
             return std::atoll(bytes.c_str()) > 0 ? std::string()
                                                  : "--gzip-limit must be at least 1 byte";
         });
+    command
+        .add_option("--threads", options.Threads,
+                    "Threads that parse each log file: 0 one per core, 1 one thread")
+        ->check(CLI::Range(0, 256))
+        ->capture_default_str();
     command.add_flag("--no-fetch", options.Fetch.NoFetch,
                      "With --report: skip the telnet script and the downloads");
     AddFetchOptions(command, options.Fetch);
@@ -150,6 +155,7 @@ TLoadResult RunReportLoad(const TLoadOptions& options) {
     result.Session = CreateReportSession(options);
     TMainModel& model = *result.Session->Model;
     model.MaxGzipExpansion = options.GzipLimit;
+    model.LoadThreads = options.Threads;
     try {
         if (!model.OpenReport(options.Report))
             throw EVestrelError("There is no report named \"" + options.Report + "\"");
@@ -173,6 +179,7 @@ TLoadResult RunLoad(const TLoadOptions& options) {
     analyzer.DefaultPage = options.DefaultPage;
     analyzer.TimeZone = options.TimeZone;
     analyzer.MaxGzipExpansion = options.GzipLimit;
+    analyzer.LoadThreads = options.Threads;
     analyzer.ReportDateSelection = {
         static_cast<uint8_t>(options.DateSelection), ParseDayOption(options.From, "--from"),
         ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};

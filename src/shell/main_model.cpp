@@ -111,6 +111,7 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
     Analyzer = std::make_unique<TLogAnalyzer>(dataFolder_, report.Targets);
     Analyzer->TimeZone = Settings.TimeZone;
     Analyzer->MaxGzipExpansion = MaxGzipExpansion;
+    Analyzer->LoadThreads = LoadThreads;
     Analyzer->OwnDomain = report.Domain;
     Analyzer->DefaultPage = report.DefaultPage;
     Analyzer->ReportDateSelection = {static_cast<uint8_t>(report.DateSelection), report.FromDate,
