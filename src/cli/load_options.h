@@ -27,7 +27,7 @@ struct TLoadOptions {
     std::string Report;  // a stored report to open instead of the files and options
     bool TimeZoneGiven = false;
     int64_t GzipLimit = kDefaultGzipExpansionLimit;  // bytes a gzip log may expand to
-    int Threads = 0;  // threads that parse each file: 0 one per core
+    int Threads = 0;                                 // threads that parse each file: 0 one per core
     TFetchOptions Fetch;  // for a stored report's telnet script and downloads
 };
 

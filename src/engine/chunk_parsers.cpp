@@ -76,8 +76,7 @@ void TLogAnalyzer::MergeChunk(const TLogAnalyzer& chunk) {
     }
 }
 
-void TLogAnalyzer::LoadLinesInParallel(TLineSource& source, int format,
-                                       const TW3CColumns& columns,
+void TLogAnalyzer::LoadLinesInParallel(TLineSource& source, int format, const TW3CColumns& columns,
                                        const std::vector<TFilterData>& filters, int threads) {
     TChunkParsers(*this, format, columns, filters, threads).Run(source);
 }
@@ -133,9 +132,8 @@ void TChunkParsers::WaitParsed(TSlot& slot) {
 
 void TChunkParsers::Run(TLineSource& source) {
     TProgressSteps progress(source.Size());
-    const uint64_t blockBytes =
-        std::min<uint64_t>(std::max(source.Size() / kBlocksOfASmallFile, kSmallestBlock),
-                           owner_.LoadChunkBytes);
+    const uint64_t blockBytes = std::min<uint64_t>(
+        std::max(source.Size() / kBlocksOfASmallFile, kSmallestBlock), owner_.LoadChunkBytes);
     TChunkReader reader(source, static_cast<size_t>(blockBytes));
     bool moreToRead = true;
     for (uint64_t merged = 0;; ++merged) {

@@ -307,8 +307,8 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     std::vector<TFilterData> filters = ReportFilters;
     for (TFilterData& filter : filters) PrepareFilter(filter);
 
-    const int threads = LoadThreads > 0 ? LoadThreads
-                                        : static_cast<int>(std::thread::hardware_concurrency());
+    const int threads =
+        LoadThreads > 0 ? LoadThreads : static_cast<int>(std::thread::hardware_concurrency());
     if (threads > 1)
         LoadLinesInParallel(source, format, columns, filters, threads);
     else

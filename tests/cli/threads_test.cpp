@@ -45,7 +45,8 @@ class ThreadsTest : public vestrel::testing_util::TCliFixture {
 };
 
 TEST_F(ThreadsTest, EverySampleAndEveryDamagedLog) {
-    for (const std::string& file : FilesUnder(VESTREL_SAMPLES_DIR)) ExpectSameDump("'" + file + "'");
+    for (const std::string& file : FilesUnder(VESTREL_SAMPLES_DIR))
+        ExpectSameDump("'" + file + "'");
     for (const std::string& file : FilesUnder(std::string(VESTREL_SOURCE_DIR) + "/tests/data/bad"))
         ExpectSameDump("'" + file + "'");
 }

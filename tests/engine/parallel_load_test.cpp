@@ -29,8 +29,7 @@ std::string ClfTime(int seconds) {
     const int day = seconds / 86400;
     char text[40];
     std::snprintf(text, sizeof text, "%02d/%s/2024:%02d:%02d:%02d +0100", day % 28 + 1,
-                  kMonths[day / 28 % 3], seconds % 86400 / 3600, seconds / 60 % 60,
-                  seconds % 60);
+                  kMonths[day / 28 % 3], seconds % 86400 / 3600, seconds / 60 % 60, seconds % 60);
     return text;
 }
 
@@ -59,8 +58,8 @@ std::string MixedLog(int lines, unsigned seed) {
                (pick(5) ? ".htm" : ".gif") + (pick(9) ? "" : "?q=" + std::to_string(i)) +
                " HTTP/1.1\" " + std::to_string(pick(4) ? 200 : 404) + " " +
                std::to_string(pick(90000)) + " \"" +
-               (pick(3) ? "-" : "http://r" + std::to_string(pick(500)) + ".org/") +
-               "\" \"Agent/" + std::to_string(pick(40)) + "\"" + breaks[pick(5)];
+               (pick(3) ? "-" : "http://r" + std::to_string(pick(500)) + ".org/") + "\" \"Agent/" +
+               std::to_string(pick(40)) + "\"" + breaks[pick(5)];
     }
     return log;
 }
@@ -124,15 +123,15 @@ class ParallelLoadTest : public testing_util::TAnalyzerFixture {
 };
 
 TEST_F(ParallelLoadTest, GeneratedLogsWithManyHostsPathsAndVisitors) {
-    const std::string one = Write("one.log", MixedLog(4000, 1));
-    const std::string two = Write("two.log", MixedLog(1500, 2));
+    const std::string one = Write("one.log", MixedLog(2000, 1));
+    const std::string two = Write("two.log", MixedLog(800, 2));
     ExpectSameAsSequential(Plain({one, two}));
     // The same log again: every text is known before its first block.
     ExpectSameAsSequential(Plain({one, one}));
 }
 
 TEST_F(ParallelLoadTest, DateSelectionsFiltersExclusionsAndDnsNames) {
-    const std::string log = Write("mixed.log", MixedLog(3000, 3));
+    const std::string log = Write("mixed.log", MixedLog(1500, 3));
     Write("GlobalExclude.txt", "gif\n");
     TDNSCache cache;
     for (int host = 0; host < 300; host += 3) {
@@ -151,8 +150,8 @@ TEST_F(ParallelLoadTest, DateSelectionsFiltersExclusionsAndDnsNames) {
     }());
 
     ExpectSameAsSequential(Plain({log, numeric}));
-    ExpectSameAsSequential(Plain({log}), {1, 45320, 45321});  // from/to days
-    ExpectSameAsSequential(Plain({log, numeric}), {2, 0, 0, 20});  // last hours
+    ExpectSameAsSequential(Plain({log}), {1, 45320, 45321});         // from/to days
+    ExpectSameAsSequential(Plain({log, numeric}), {2, 0, 0, 20});    // last hours
     ExpectSameAsSequential(Plain({numeric, log}), {3, 0, 0, 0, 1});  // last days
 
     TFilterData no404, someHosts;
@@ -165,11 +164,13 @@ TEST_F(ParallelLoadTest, DateSelectionsFiltersExclusionsAndDnsNames) {
 }
 
 TEST_F(ParallelLoadTest, W3CAndGzipFiles) {
-    std::string w3c = "#Software: test\r\n#Fields: date time c-ip cs-method cs-uri-stem sc-status "
-                      "cs(User-Agent)\r\n";
+    std::string w3c =
+        "#Software: test\r\n#Fields: date time c-ip cs-method cs-uri-stem sc-status "
+        "cs(User-Agent)\r\n";
     for (int i = 0; i < 2000; ++i) {
         char line[160];
-        std::snprintf(line, sizeof line, "2024-02-%02d %02d:%02d:%02d 10.0.%d.%d GET /w%d.htm %d "
+        std::snprintf(line, sizeof line,
+                      "2024-02-%02d %02d:%02d:%02d 10.0.%d.%d GET /w%d.htm %d "
                       "Agent+%d\r\n%s",
                       i / 500 + 1, i / 60 % 24, i % 60, i * 7 % 60, i % 7, i % 251, i % 97,
                       i % 9 ? 200 : 304, i % 13, i % 400 == 0 ? "#Remark: rotated\r\n" : "");
@@ -187,8 +188,8 @@ TEST_F(ParallelLoadTest, W3CAndGzipFiles) {
 }
 
 TEST_F(ParallelLoadTest, SampleLogs) {
-    ExpectSameAsSequential(
-        Plain({kSamples + "elastic-apache/apache_logs", kSamples + "nasa-http/nasa_aug95_slice.log"}));
+    ExpectSameAsSequential(Plain(
+        {kSamples + "elastic-apache/apache_logs", kSamples + "nasa-http/nasa_aug95_slice.log"}));
 }
 
 // Cancel keeps the lines of whole blocks from the start of the file, grouped by visitor.
