@@ -222,7 +222,9 @@ TEST_F(ParallelLoadTest, CancelKeepsTheFirstLinesOfTheFile) {
         const int line = std::stoi(std::string(a.UrlText(a.Hits[i]).substr(1)));
         ASSERT_LT(line, a.HitCount);
         seen[static_cast<size_t>(line)] = true;
-        if (i > 0) ASSERT_LE(a.Hits[i - 1].Uid, a.Hits[i].Uid);
+        if (i > 0) {
+            ASSERT_LE(a.Hits[i - 1].Uid, a.Hits[i].Uid);
+        }
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), true), a.HitCount);
 }
