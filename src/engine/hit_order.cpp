@@ -38,20 +38,26 @@ std::vector<uint32_t> RunStarts(const THitStore& store, size_t count, int32_t us
     return runStart;
 }
 
-// Moves every hit into the block of kBlockHits places its place falls in. Each swap settles one
-// hit into its block, filled from the front; the next free place of every block is fetched ahead,
-// so the swaps run at the memory's speed instead of waiting for one place after another.
+// Hits whose places are this close are settled by following the permutation's cycles, which
+// then stays in the cache.
 constexpr size_t kBlockHits = 4096;
+// Blocks a pass moves the hits into: few enough that every block's next free place stays in the
+// cache and the address translation buffer.
+constexpr size_t kFanOut = 64;
 
-void PermuteIntoBlocks(TLogHit* hits, size_t count) {
-    const size_t blocks = (count + kBlockHits - 1) / kBlockHits;
+// hits[0..count) hold the places first..first+count-1 in their Uid fields; moves every hit into
+// its block of `blockHits` places. Each swap settles one hit into its block, filled from the
+// front; the next free place of the block just filled is fetched ahead, so the swaps run at the
+// memory's speed instead of waiting for one place after another.
+void PermuteIntoBlocks(TLogHit* hits, size_t count, size_t first, size_t blockHits) {
+    const size_t blocks = (count + blockHits - 1) / blockHits;
     std::vector<size_t> fill(blocks);
-    for (size_t b = 0; b < blocks; ++b) fill[b] = b * kBlockHits;
+    for (size_t b = 0; b < blocks; ++b) fill[b] = b * blockHits;
     for (size_t b = 0; b < blocks; ++b) {
-        const size_t end = std::min(count, (b + 1) * kBlockHits);
+        const size_t end = std::min(count, (b + 1) * blockHits);
         while (fill[b] < end) {
             TLogHit& hit = hits[fill[b]];
-            const size_t to = static_cast<size_t>(hit.Uid) / kBlockHits;
+            const size_t to = (static_cast<size_t>(hit.Uid) - first) / blockHits;
             if (to == b) {
                 ++fill[b];
                 continue;
@@ -62,12 +68,20 @@ void PermuteIntoBlocks(TLogHit* hits, size_t count) {
     }
 }
 
-// Within one block every hit's place is near: following the permutation's cycles stays in the
-// cache.
-void PermuteWithinBlocks(TLogHit* hits, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        while (static_cast<size_t>(hits[i].Uid) != i)
-            std::swap(hits[i], hits[static_cast<size_t>(hits[i].Uid)]);
+// Moves hits[0..count), holding the places first..first+count-1, each to its place: into ever
+// smaller blocks, then along the cycles within a block.
+void PermuteByPlace(TLogHit* hits, size_t count, size_t first) {
+    if (count <= kBlockHits) {
+        for (size_t i = 0; i < count; ++i)
+            while (static_cast<size_t>(hits[i].Uid) - first != i)
+                std::swap(hits[i], hits[static_cast<size_t>(hits[i].Uid) - first]);
+        return;
+    }
+    const size_t blockHits =
+        std::max(kBlockHits, (count / kFanOut + kBlockHits - 1) / kBlockHits * kBlockHits);
+    PermuteIntoBlocks(hits, count, first, blockHits);
+    for (size_t start = 0; start < count; start += blockHits)
+        PermuteByPlace(hits + start, std::min(blockHits, count - start), first + start);
 }
 
 // A counting sort by Uid that keeps reading order within a Uid, done in place: each hit's Uid
@@ -77,8 +91,7 @@ void PermuteByUid(TLogHit* hits, size_t count, const std::vector<uint32_t>& runS
     std::vector<uint32_t> next(runStart.begin(), runStart.end() - 1);
     for (size_t i = 0; i < count; ++i)
         hits[i].Uid = static_cast<int32_t>(next[static_cast<size_t>(hits[i].Uid)]++);
-    PermuteIntoBlocks(hits, count);
-    PermuteWithinBlocks(hits, count);
+    PermuteByPlace(hits, count, 0);
     for (size_t u = 0; u + 1 < runStart.size(); ++u)
         for (uint32_t k = runStart[u]; k < runStart[u + 1]; ++k)
             hits[k].Uid = static_cast<int32_t>(u);
