@@ -89,16 +89,26 @@ TChunkParsers::TChunkParsers(TLogAnalyzer& owner, int format, const TW3CColumns&
     for (TSlot& slot : slots_)
         slot.Parser.reset(new TLogAnalyzer(owner, TLogAnalyzer::TChunkParserTag{}));
     workers_.reserve(static_cast<size_t>(threads));
-    for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+    try {
+        for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+    } catch (...) {
+        StopWorkers();  // the threads started before one could not be
+        throw;
+    }
 }
 
 TChunkParsers::~TChunkParsers() {
+    StopWorkers();
+}
+
+void TChunkParsers::StopWorkers() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     blockReady_.notify_all();
     for (std::thread& worker : workers_) worker.join();
+    workers_.clear();
 }
 
 void TChunkParsers::Work() {

@@ -42,6 +42,7 @@ class TChunkParsers {
     };
 
     void Work();
+    void StopWorkers();
     TSlot& SlotOf(uint64_t sequence) { return slots_[sequence % slots_.size()]; }
     void WaitParsed(TSlot& slot);
 
