@@ -89,6 +89,11 @@ void AddLoadOptions(CLI::App& command, TLoadOptions& options) {
         });
     command.add_flag("--exclude-robots", options.ExcludeRobots,
                      "Leave the hits of robots (Robots.txt) out while loading");
+    command
+        .add_option("--threads", options.Threads,
+                    "Threads that parse each log file: 0 one per core, 1 one thread")
+        ->check(CLI::Range(0, 256))
+        ->capture_default_str();
     command.add_flag("--no-fetch", options.Fetch.NoFetch,
                      "With --report: skip the telnet script and the downloads");
     AddFetchOptions(command, options.Fetch);
@@ -153,6 +158,7 @@ TLoadResult RunReportLoad(const TLoadOptions& options) {
     TMainModel& model = *result.Session->Model;
     model.MaxGzipExpansion = options.GzipLimit;
     if (options.ExcludeRobots) model.Settings.ExcludeRobots = true;
+    model.LoadThreads = options.Threads;
     try {
         if (!model.OpenReport(options.Report))
             throw EVestrelError("There is no report named \"" + options.Report + "\"");
@@ -177,6 +183,7 @@ TLoadResult RunLoad(const TLoadOptions& options) {
     analyzer.TimeZone = options.TimeZone;
     analyzer.MaxGzipExpansion = options.GzipLimit;
     analyzer.ExcludeRobots = options.ExcludeRobots;
+    analyzer.LoadThreads = options.Threads;
     analyzer.ReportDateSelection = {
         static_cast<uint8_t>(options.DateSelection), ParseDayOption(options.From, "--from"),
         ParseDayOption(options.To, "--to"), options.LastHours, options.LastDays};

@@ -28,6 +28,7 @@ struct TLoadOptions {
     bool TimeZoneGiven = false;
     bool ExcludeRobots = false;  // or the stored setting of a report's data folder
     int64_t GzipLimit = kDefaultGzipExpansionLimit;  // bytes a gzip log may expand to
+    int Threads = 0;                                 // threads that parse each file: 0 one per core
     TFetchOptions Fetch;  // for a stored report's telnet script and downloads
 };
 

@@ -13,6 +13,8 @@ namespace {
 constexpr size_t kFirstChunk = 64 << 10;
 constexpr size_t kLargestChunk = 2 << 20;
 constexpr size_t kInitialIndex = 1024;
+constexpr size_t kKeptIndex = 1 << 15;  // cells
+constexpr size_t kKeptChunks = 4;
 
 inline uint64_t Load64(const char* p) {
     uint64_t v;
@@ -68,7 +70,13 @@ const char* THashStringList::StoreText(std::string_view text) {
         size_t size =
             chunks_.empty() ? kFirstChunk : std::min(chunks_.back().Size() * 2, kLargestChunk);
         if (size < text.size()) size = kLargestChunk;
-        chunks_.emplace_back(size);
+        if (!spareChunks_.empty() && spareChunks_.back().Size() >= text.size()) {
+            chunks_.push_back(std::move(spareChunks_.back()));
+            spareChunks_.pop_back();
+        } else {
+            chunks_.emplace_back(size);
+        }
+        size = chunks_.back().Size();
         chunkPos_ = static_cast<char*>(chunks_.back().Data());
         chunkFree_ = size;
     }
@@ -208,13 +216,23 @@ void THashStringList::Put(int32_t key, std::string_view text) {
     if (!text.empty() && Findable(entry, text)) IndexInsert(key, IndexHash(text));
 }
 
+// A list cleared again and again (the parsers of a file's blocks) keeps a small index and its
+// text chunks for the next texts, sparing the system calls and page faults of new memory.
 void THashStringList::Clear() {
     lastKey_ = 0;
     for (TEntry& slot : slots_) slot = {};
     overflow_.clear();
-    overflow_.shrink_to_fit();
-    ResetIndex(kInitialIndex);
+    if (indexSize_ <= kKeptIndex) {
+        std::memset(index_.Data(), 0, indexSize_ * sizeof(TIndexCell));
+        indexUsed_ = 0;
+    } else {
+        overflow_.shrink_to_fit();
+        ResetIndex(kInitialIndex);
+    }
     count_ = 0;
+    for (TLargeBuffer& chunk : chunks_)
+        if (chunk.Size() <= kLargestChunk && spareChunks_.size() < kKeptChunks)
+            spareChunks_.push_back(std::move(chunk));
     chunks_.clear();
     chunkFree_ = 0;
     chunkPos_ = nullptr;

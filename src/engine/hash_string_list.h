@@ -75,6 +75,7 @@ class THashStringList {
     TEntry last_;
     int32_t lastKey_ = 0;
     std::vector<TLargeBuffer> chunks_;
+    std::vector<TLargeBuffer> spareChunks_;  // chunks of texts cleared, for the next texts
     size_t chunkFree_ = 0;
     char* chunkPos_ = nullptr;
 };

@@ -11,9 +11,8 @@ namespace vestrel {
 
 class THitStore;
 
-// Orders the first `count` hits by Uid, then Time, then their present order. The Uid pass is a
-// counting sort that moves every record once into a new store while the old one is given back
-// as it is read, so memory stays near one store's size.
+// Orders the first `count` hits by Uid, then Time, then their present order. The Uid pass
+// permutes the records in place, so memory stays at one store's size.
 void OrderByVisitorAndTime(THitStore& store, size_t count, int32_t userCount);
 
 // Three-way comparison of two hits by one field: negative, 0 or positive.

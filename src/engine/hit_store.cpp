@@ -2,11 +2,7 @@
 
 #include <sys/mman.h>
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <new>
-#include <utility>
 
 namespace vestrel {
 
@@ -59,17 +55,6 @@ void THitStore::Release() {
     if (data_ != nullptr) munmap(data_, capacity_ * sizeof(TLogHit));
     data_ = nullptr;
     capacity_ = 0;
-}
-
-void THitStore::Swap(THitStore& other) {
-    std::swap(data_, other.data_);
-    std::swap(capacity_, other.capacity_);
-}
-
-void THitStore::DiscardFront(size_t count) {
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    const size_t bytes = std::min(count, capacity_) * sizeof(TLogHit) / page * page;
-    if (bytes > 0) madvise(data_, bytes, MADV_DONTNEED);
 }
 
 }  // namespace vestrel

@@ -25,10 +25,6 @@ class THitStore {
     void Reserve(size_t count);
     void Trim(size_t count);
     void Release();
-    void Swap(THitStore& other);
-    // Gives the memory of the first `count` records back to the system while the mapping stays;
-    // those records read as zero afterwards.
-    void DiscardFront(size_t count);
 
   private:
     void Resize(size_t capacity);

@@ -146,6 +146,16 @@ bool TLineSource::Next(std::string_view& line) {
     }
 }
 
+size_t TLineSource::ReadRaw(char* out, size_t count) {
+    for (;;) {
+        const ssize_t got = ::read(fd_, out, count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return 0;
+        fileOffset_ += static_cast<uint64_t>(got);
+        return static_cast<size_t>(got);
+    }
+}
+
 std::string TLineSource::ReadAt(uint64_t offset, size_t count) const {
     std::string bytes(count, '\0');
     size_t done = 0;

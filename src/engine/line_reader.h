@@ -31,6 +31,10 @@ class TLineSource {
     // the reading position alone.
     std::string ReadHead(size_t count) const;
     std::string ReadTail(size_t count) const;
+    // Up to `count` next bytes of the file straight into `out`, past the line buffer, for a
+    // reader that cuts the lines itself after Rewind; 0 at the end (a read error ends the file
+    // like its end does, as for Next).
+    size_t ReadRaw(char* out, size_t count);
 
   private:
     bool Fill();

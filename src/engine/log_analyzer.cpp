@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "engine/date_time.h"
@@ -12,7 +13,6 @@ namespace vestrel {
 
 namespace {
 
-constexpr int kProgressSteps = 25;
 constexpr size_t kStoreStep = 20000;
 constexpr size_t kTailBytes = 8000;
 
@@ -300,21 +300,25 @@ void TLogAnalyzer::ArmDateSelection(TLineSource& source, int format, const TW3CC
     ActiveUsers.ExpireUsers(kCloseAllVisits);
 }
 
+void TLogAnalyzer::ShowProgress(int position) const {
+    if (TProgressIndicator* bar = progress_.load(std::memory_order_relaxed))
+        bar->SetPosition(position);
+}
+
+bool TLogAnalyzer::AcceptLine(std::string_view line, int format, const TW3CColumns& columns,
+                              const std::vector<TFilterData>& filters) {
+    if (line.empty() || (format == 3 && line[0] == '#')) return false;
+    return ParseRebuiltOrPlain(line, format, columns) && PassesFilters(filters);
+}
+
 void TLogAnalyzer::LoadLines(TLineSource& source, int format, const TW3CColumns& columns,
                              const std::vector<TFilterData>& filters) {
-    const uint64_t step = source.Size() / kProgressSteps;
-    uint64_t threshold = step;
-    int position = 0;
+    TProgressSteps progress(source.Size());
     std::string_view line;
     while (source.Next(line)) {
-        if (step > 0 && source.Position() > threshold) {
-            threshold += step;
-            TProgressIndicator* bar = progress_.load(std::memory_order_relaxed);
-            if (bar != nullptr && position < kProgressSteps) bar->SetPosition(++position);
-        }
+        if (progress.Passed(source.Position())) ShowProgress(progress.Position());
         if (Cancelled.load(std::memory_order_relaxed)) break;
-        if (line.empty() || (format == 3 && line[0] == '#')) continue;
-        if (ParseRebuiltOrPlain(line, format, columns) && PassesFilters(filters)) StoreHit();
+        if (AcceptLine(line, format, columns, filters)) StoreHit();
     }
 }
 
@@ -324,7 +328,7 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     GlobalExclude.clear();
     excludeActive_ = false;
     FromDay = ToDay = 0;
-    if (TProgressIndicator* bar = progress_.load()) bar->SetMax(kProgressSteps);
+    if (TProgressIndicator* bar = progress_.load()) bar->SetMax(kLoadProgressSteps);
     Hits.Reserve(HitCount + kStoreStep);
 
     DateSelection = 0;
@@ -338,7 +342,12 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     std::vector<TFilterData> filters = ReportFilters;
     for (TFilterData& filter : filters) PrepareFilter(filter);
 
-    LoadLines(source, format, columns, filters);
+    const int threads =
+        LoadThreads > 0 ? LoadThreads : static_cast<int>(std::thread::hardware_concurrency());
+    if (threads > 1)
+        LoadLinesInParallel(source, format, columns, filters, threads);
+    else
+        LoadLines(source, format, columns, filters);
 
     Hits.Trim(static_cast<size_t>(HitCount));
     GlobalExclude.clear();
@@ -346,7 +355,7 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     rebuilt_.clear();
     rebuilt_.shrink_to_fit();
     if (!Cancelled.load())
-        if (TProgressIndicator* bar = progress_.load()) bar->SetPosition(kProgressSteps);
+        if (TProgressIndicator* bar = progress_.load()) bar->SetPosition(kLoadProgressSteps);
     return true;
 }
 

@@ -33,6 +33,26 @@ class TProgressIndicator {
     virtual void SetPosition(int position) = 0;
 };
 
+constexpr int kLoadProgressSteps = 25;
+
+// Counts a file's progress in 25 steps as the reading passes each 25th of its size.
+class TProgressSteps {
+  public:
+    explicit TProgressSteps(uint64_t size) : step_(size / kLoadProgressSteps), threshold_(step_) {}
+    // True when `offset` has passed one more step or several since the last call.
+    bool Passed(uint64_t offset) {
+        if (step_ == 0 || offset <= threshold_) return false;
+        for (; offset > threshold_; threshold_ += step_)
+            if (position_ < kLoadProgressSteps) ++position_;
+        return true;
+    }
+    int Position() const { return position_; }
+
+  private:
+    uint64_t step_, threshold_;
+    int position_ = 0;
+};
+
 // The report's date selection: 0 all, 1 from/to dates, 2 last N hours, 3 last N days.
 struct TDateSelectionSettings {
     uint8_t DateSelection = 0;
@@ -51,6 +71,8 @@ using TRequestDataArray = std::vector<TRequestData>;
 
 // "GET " and the like followed by the path, as the log-data view shows a request.
 std::string MethodAndPath(uint8_t method, std::string_view path);
+
+constexpr size_t kDefaultLoadChunkBytes = 256 << 10;
 
 class TLogAnalyzer : public TReferenceLists {
   public:
@@ -114,6 +136,12 @@ class TLogAnalyzer : public TReferenceLists {
     bool ExcludeRobots = false;  // leaves out the hits whose agent "Robots.txt" names
     std::atomic<bool> Cancelled{false};
     const TLocaleInfo* Locale = &TLocaleInfo::Iso();
+    // Threads that parse a file at once: 0 one per core, 1 the sequential path. Every count gives
+    // the same hits, keys, visitors and totals.
+    int LoadThreads = 0;
+    // Bytes of a file one thread parses at a time, at most; a small file is cut finer, so that
+    // its progress still moves in steps.
+    size_t LoadChunkBytes = kDefaultLoadChunkBytes;
 
     // Set by the report opening before the files are read.
     TDateSelectionSettings ReportDateSelection;
@@ -124,7 +152,24 @@ class TLogAnalyzer : public TReferenceLists {
     double FromDay = 0, ToDay = 0, Since = 0;
 
   private:
+    friend class TChunkParsers;
+    struct TChunkParserTag {};
+    // A parser of one block of lines for `owner`'s file: the same settings, and string lists of
+    // one bucket, so that their keys count the texts in the order they came.
+    TLogAnalyzer(const TLogAnalyzer& owner, TChunkParserTag);
+
     void StoreHit();
+    void ShowProgress(int position) const;
+    // The loading loop's step for one line: true when the line is to be stored.
+    bool AcceptLine(std::string_view line, int format, const TW3CColumns& columns,
+                    const std::vector<TFilterData>& filters);
+    void LoadLinesInParallel(TLineSource& source, int format, const TW3CColumns& columns,
+                             const std::vector<TFilterData>& filters, int threads);
+    // Parses a block into this chunk parser's own hits and lists; stops early when `cancelled`.
+    void ParseChunk(std::string_view block, int format, const TW3CColumns& columns,
+                    const std::vector<TFilterData>& filters, const std::atomic<bool>& cancelled);
+    // Adds a chunk parser's texts and stores its hits, as if its lines were read here.
+    void MergeChunk(const TLogAnalyzer& chunk);
     bool ParseRequest(std::string_view request, TLogHit& hit);
     bool PassesDateSelection(double time) const;
     bool IsRobotAgent(int32_t agentKey);
@@ -140,6 +185,7 @@ class TLogAnalyzer : public TReferenceLists {
     TGrowingKeyMemo<int8_t> robotAgents_{-1};  // 1 robot, 0 not, -1 not looked at yet
     std::string rebuilt_;                      // reused buffer for rebuilt W3C lines
     std::string rootPath_;                     // reused buffer for "/" + DefaultPage
+    std::vector<int32_t> hostMap_, userMap_, urlMap_, referrerMap_, agentMap_;  // chunk keys
 };
 
 }  // namespace vestrel

@@ -112,6 +112,7 @@ void TMainModel::CreateAnalyzer(const TReportRecord& report) {
     Analyzer->TimeZone = Settings.TimeZone;
     Analyzer->ExcludeRobots = Settings.ExcludeRobots;
     Analyzer->MaxGzipExpansion = MaxGzipExpansion;
+    Analyzer->LoadThreads = LoadThreads;
     Analyzer->OwnDomain = report.Domain;
     Analyzer->DefaultPage = report.DefaultPage;
     Analyzer->ReportDateSelection = {static_cast<uint8_t>(report.DateSelection), report.FromDate,

@@ -125,6 +125,7 @@ class TMainModel {
     std::string Caption = "Vestrel";
     std::unique_ptr<TLogAnalyzer> Analyzer;
     int64_t MaxGzipExpansion = kDefaultGzipExpansionLimit;  // given to every new analyser
+    int LoadThreads = 0;  // given to every new analyser: 0 one per core
     uint8_t ReportKind = 0;
     int64_t LoadTimeMs = 0;
     TFilterData LogDataFilter;
