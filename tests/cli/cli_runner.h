@@ -96,4 +96,12 @@ class TCliFixture : public ::testing::Test {
     }
 };
 
+// The ".~xx" expansions of compressed logs left in a folder; a load removes its own.
+inline int ExpansionsLeft(const std::string& folder) {
+    int left = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().string().ends_with(".~xx")) ++left;
+    return left;
+}
+
 }  // namespace vestrel::testing_util

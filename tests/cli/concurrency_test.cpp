@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using TRun = vestrel::testing_util::TCliRun;
+using vestrel::testing_util::ExpansionsLeft;
 
 class ConcurrencyTest : public vestrel::testing_util::TCliFixture {
   protected:
@@ -60,7 +61,7 @@ TEST_F(ConcurrencyTest, GzipLogsOfOneNameExpandSeparately) {
         EXPECT_EQ(Total(runs[i], "Hits"), i % 2 == 0 ? "20000" : "10000") << "run " << i;
         EXPECT_EQ(Total(runs[i], "Users"), "50") << "run " << i;
     }
-    EXPECT_TRUE(fs::is_empty(dir_ + "data"));
+    EXPECT_EQ(ExpansionsLeft(dir_ + "data"), 0);
 }
 
 TEST_F(ConcurrencyTest, CopiesOfOneReportAllGetANameOfTheirOwn) {

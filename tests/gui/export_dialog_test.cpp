@@ -92,7 +92,8 @@ TEST_F(ExportDialogTest, CheckListShowsGroupsAndTheirTicksSpreadToTheMembers) {
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QListWidget* list = dialog.List();
-    ASSERT_EQ(list->count(), 33);
+    const int entries = list->count();
+    ASSERT_EQ(entries, 38);
     EXPECT_EQ(list->item(0)->text(), "General");
     EXPECT_EQ(list->item(1)->text(), "Visitors");
     EXPECT_TRUE(list->item(1)->font().bold());
@@ -101,26 +102,26 @@ TEST_F(ExportDialogTest, CheckListShowsGroupsAndTheirTicksSpreadToTheMembers) {
     EXPECT_EQ(list->item(2)->background().color(), QColor(Qt::white));
     EXPECT_EQ(list->item(3)->background().color(), QColor(223, 255, 255));
     EXPECT_EQ(list->palette().color(QPalette::Highlight), QColor(0, 0, 128));
-    EXPECT_EQ(Checks(list), std::vector<bool>(33, true));
+    EXPECT_EQ(Checks(list), std::vector<bool>(entries, true));
 
     // Space on the "Visitors" heading clears it and its members, up to "Time period".
     list->setFocus();
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Space);
-    std::vector<bool> expected(33, true);
-    for (int i = 1; i < 8; ++i) expected[i] = false;
+    std::vector<bool> expected(entries, true);
+    for (int i = 1; i < 11; ++i) expected[i] = false;
     EXPECT_EQ(Checks(list), expected);
     EXPECT_EQ(dialog.CheckList().Entries()[3].Checked, false);
 
     // "x" inverts all but the headings; "-" and "+" set every entry.
     Click(dialog, "btnInvert");
-    for (int i = 0; i < 33; ++i)
-        expected[i] = dialog.CheckList().Entries()[i].IsGroupHeading() ? i != 1 : i > 1 && i < 8;
+    for (int i = 0; i < entries; ++i)
+        expected[i] = dialog.CheckList().Entries()[i].IsGroupHeading() ? i != 1 : i > 1 && i < 11;
     EXPECT_EQ(Checks(list), expected);
     Click(dialog, "btnClearAll");
-    EXPECT_EQ(Checks(list), std::vector<bool>(33, false));
+    EXPECT_EQ(Checks(list), std::vector<bool>(entries, false));
     Click(dialog, "btnCheckAll");
-    EXPECT_EQ(Checks(list), std::vector<bool>(33, true));
+    EXPECT_EQ(Checks(list), std::vector<bool>(entries, true));
 }
 
 TEST_F(ExportDialogTest, ExportNeedsAFileNameAndCloseExportsNothing) {
@@ -140,7 +141,7 @@ TEST_F(ExportDialogTest, ExportNeedsAFileNameAndCloseExportsNothing) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.Choice().Target, otHtmlFile);
     EXPECT_EQ(dialog.Choice().FileName, " report");
-    EXPECT_EQ(dialog.Choice().Actions.size(), 27u);
+    EXPECT_EQ(dialog.Choice().Actions.size(), 32u);
 
     WhenModal<TfrmExport>([](TfrmExport& shown) {
         shown.FileField()->setText("out.htm");

@@ -269,7 +269,7 @@ TEST_F(OptionsDialogTest, SearchEngineEditorNamesTheMissingFieldAndKeepsTheListS
     const std::string engines = Read("SearchEngines.txt");
     EXPECT_EQ(engines.find("0Aardvark"), std::string::npos);
     EXPECT_EQ(engines.find("Mojeek\t"), std::string::npos);
-    EXPECT_TRUE(engines.ends_with("Zzz Vista\twww.mojeek.com/search\tq=\r\n")) << engines;
+    EXPECT_TRUE(engines.ends_with("Zzz Vista\twww.mojeek.com/\tq=\r\n")) << engines;
 }
 
 TEST_F(OptionsDialogTest, AgentEditorsAskForTwoTextsAndTheFileComesOutSortedByName) {
