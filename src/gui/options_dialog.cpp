@@ -160,6 +160,11 @@ QWidget* TfrmOptions::CreateGeneralPage() {
     auto* reports = new QGroupBox("Reports", page);
     reportBoxes_ = new QVBoxLayout(reports);
     reportBoxes_->addWidget(excludeSearch_);
+    excludeRobots_ = new QCheckBox("Exclude robots", page);
+    excludeRobots_->setObjectName("chkExcludeRobots");
+    excludeRobots_->setToolTip(
+        "Leave out the hits of the crawlers and monitors Robots.txt names when a report is opened");
+    reportBoxes_->addWidget(excludeRobots_);
 
     auto* database = new QGroupBox("Database", page);
     QPushButton* create = NewButton(database, "Create Database", "btnCreateDatabase");
@@ -343,6 +348,7 @@ void TfrmOptions::ShowValues() {
     stopBuildTree_->setText(QString::number(options.StopBuildTree));
     lastDays_->setText(QString::number(options.LastDaysToShow));
     excludeSearch_->setChecked(options.ExcludeSearshFromRef);
+    excludeRobots_->setChecked(options.ExcludeRobots);
     const TTimeZoneChoice zone = TimeZoneChoiceOf(options.TimeZone);
     offset_->setText(QString::number(zone.OffsetHours));
     (zone.Mode == TTimeZoneMode::TimeFromFiles         ? timeFromFiles_
@@ -388,6 +394,7 @@ TOptions TfrmOptions::Values() const {
     options.StopBuildTree = NumberFieldValue(FromQString(stopBuildTree_->text()), separator);
     options.LastDaysToShow = NumberFieldValue(FromQString(lastDays_->text()), separator);
     options.ExcludeSearshFromRef = excludeSearch_->isChecked();
+    options.ExcludeRobots = excludeRobots_->isChecked();
     TTimeZoneChoice zone;
     zone.Mode = timeFromFiles_->isChecked()   ? TTimeZoneMode::TimeFromFiles
                 : zoneFromFiles_->isChecked() ? TTimeZoneMode::ZoneOffsetFromFiles

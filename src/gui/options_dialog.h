@@ -85,6 +85,7 @@ class TfrmOptions : public QDialog {
     QLineEdit* stopBuildTree_ = nullptr;
     QLineEdit* lastDays_ = nullptr;
     QCheckBox* excludeSearch_ = nullptr;
+    QCheckBox* excludeRobots_ = nullptr;
     QVBoxLayout* reportBoxes_ = nullptr;  // the tick boxes of the statistics
     QRadioButton* timeFromFiles_ = nullptr;
     QRadioButton* zoneFromFiles_ = nullptr;

@@ -107,6 +107,7 @@ TEST_F(OptionsDialogTest, WithoutSettingsShowsTheDefaultsAndOkStoresThem) {
     EXPECT_EQ(Find<QLineEdit>(*dialog, "edtStopBuildTree")->text(), "5000");
     EXPECT_EQ(Find<QLineEdit>(*dialog, "edtLastDaysToShow")->text(), "30");
     EXPECT_TRUE(Find<QCheckBox>(*dialog, "chkExcludeSearshFromRef")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>(*dialog, "chkExcludeRobots")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(*dialog, "rbZoneOffsetFromFiles")->isChecked());
     EXPECT_FALSE(Find<QLineEdit>(*dialog, "edtOffset")->isEnabled());
     EXPECT_GT(Find<QTreeWidget>(*dialog, "lvSearchEngines")->topLevelItemCount(), 10);
@@ -126,6 +127,8 @@ TEST_F(OptionsDialogTest, NumberFieldsAndTheTimeZoneAreReadAsTheUserTyped) {
     Type(*dialog, "edtLastDaysToShow", "");
     QTest::mouseClick(Find<QCheckBox>(*dialog, "chkExcludeSearshFromRef"), Qt::LeftButton, {},
                       QPoint(8, 8));
+    QTest::mouseClick(Find<QCheckBox>(*dialog, "chkExcludeRobots"), Qt::LeftButton, {},
+                      QPoint(8, 8));
     ChoosePage(*dialog, "Time");
     QTest::mouseClick(Find<QRadioButton>(*dialog, "rbSpecifyOffset"), Qt::LeftButton);
     EXPECT_TRUE(Find<QLineEdit>(*dialog, "edtOffset")->isEnabled());
@@ -135,6 +138,7 @@ TEST_F(OptionsDialogTest, NumberFieldsAndTheTimeZoneAreReadAsTheUserTyped) {
     EXPECT_EQ(Setting("Log", "StopBuildTree"), "2600");
     EXPECT_EQ(Setting("Reports", "LastDaysToShow"), "0");
     EXPECT_EQ(Setting("Reports", "ExcludeSearshFromRef"), "0");
+    EXPECT_EQ(Setting("Reports", "ExcludeRobots"), "1");
     EXPECT_EQ(Setting("Reports", "TimeZone"), "12");
 
     // An offset of 0 hours stores 0, which reads back as the logged times.
