@@ -212,7 +212,7 @@ bool TReferenceLists::LoadGlobalExclude(const std::string& dataFolder) {
     std::vector<std::string> lines;
     if (!TryReadTextFileLines(path, lines)) {
         // Only a file that is not there is optional; one that is there must be readable.
-        if (errno != ENOENT) throw EVestrelError(FileOpenErrorText(path, errno));
+        if (errno != ENOENT) throw EVestrelError(TextFileErrorText(path, errno));
         GlobalExclude.clear();
         return false;
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/errors.h"
@@ -25,10 +26,24 @@ bool ReadDescriptor(int fd, std::string& content) {
     }
 }
 
-// False with errno set when the file cannot be opened or read.
+// EINVAL for a FIFO or a device, EFBIG for a file too large to be read whole; 0 when fine.
+int RefusalOf(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return errno;
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) return EINVAL;
+    return info.st_size > kMaxTextFileSize ? EFBIG : 0;
+}
+
+// False with errno set when the file cannot be opened or read. Opening does not wait for the
+// writer of a FIFO, which is refused.
 bool ReadWholeFile(const std::string& path, std::string& content) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
+    if (const int refusal = RefusalOf(fd)) {
+        ::close(fd);
+        errno = refusal;
+        return false;
+    }
     const bool done = ReadDescriptor(fd, content);
     const int readError = errno;
     ::close(fd);
@@ -63,8 +78,16 @@ bool TryReadTextFileLines(const std::string& path, std::vector<std::string>& lin
 
 std::vector<std::string> ReadTextFileLines(const std::string& path) {
     std::vector<std::string> lines;
-    if (!TryReadTextFileLines(path, lines)) throw EVestrelError(FileOpenErrorText(path, errno));
+    if (!TryReadTextFileLines(path, lines)) throw EVestrelError(TextFileErrorText(path, errno));
     return lines;
+}
+
+std::string TextFileErrorText(const std::string& path, int errorNumber) {
+    if (errorNumber == EINVAL) return "Cannot open file \"" + path + "\". It is no regular file.";
+    if (errorNumber == EFBIG)
+        return "Cannot open file \"" + path + "\". It is larger than the " +
+               std::to_string(kMaxTextFileSize >> 20) + " MB a text file may hold.";
+    return FileOpenErrorText(path, errorNumber);
 }
 
 }  // namespace vestrel

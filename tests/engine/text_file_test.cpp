@@ -1,6 +1,8 @@
 #include "engine/text_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -67,6 +69,32 @@ TEST_F(TextFileTest, TryTellsWhetherTheFileOpened) {
     EXPECT_FALSE(TryReadTextFileLines(folder_, lines));
     EXPECT_TRUE(TryReadTextFileLines(Write("a.txt", "x\ny\n"), lines));
     EXPECT_EQ(lines, (Lines{"x", "y"}));
+}
+
+// A FIFO would block the read, a device never end it, a huge file exhaust memory: each is refused
+// at once with the reason.
+TEST_F(TextFileTest, SpecialAndOversizedFilesAreRefused) {
+    const std::string fifo = folder_ + "targets.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = folder_ + "zero.txt";
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    const std::string huge = Write("huge.txt", "");
+    ASSERT_EQ(truncate(huge.c_str(), kMaxTextFileSize + 1), 0);
+    const std::pair<std::string, const char*> cases[] = {
+        {fifo, "no regular file"}, {zero, "no regular file"}, {huge, "larger than the 16 MB"}};
+    for (const auto& [path, reason] : cases) {
+        try {
+            ReadTextFileLines(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const EVestrelError& error) {
+            const std::string text = error.what();
+            EXPECT_NE(text.find(path), std::string::npos) << text;
+            EXPECT_NE(text.find(reason), std::string::npos) << text;
+        }
+    }
+    Lines lines;
+    EXPECT_FALSE(TryReadTextFileLines(fifo, lines));
+    EXPECT_EQ(errno, EINVAL);
 }
 
 }  // namespace
