@@ -126,9 +126,10 @@ QBarSeries* NewBars(const TChartSeries& series, bool marksVisible) {
 }  // namespace
 
 TGraphView::TGraphView(const TChartModel& model, QWidget* parent)
-    : QChartView(parent), model_(model) {
+    // The chart is given at construction: setChart would leave the view's own first chart behind.
+    : QChartView(new QChart, parent), model_(model) {
     setObjectName("grpChart");
-    auto* chart = new QChart;
+    QChart* chart = this->chart();
     chart->setBackgroundRoundness(0);
     chart->setDropShadowEnabled(false);
     chart->setBackgroundBrush(ToQColor(kChartSetup.BackWallColour));
@@ -139,7 +140,6 @@ TGraphView::TGraphView(const TChartModel& model, QWidget* parent)
     chart->setTitleFont(title);
     chart->setTitleBrush(ToQColor(kChartSetup.TitleColour));
     chart->legend()->setAlignment(Qt::AlignBottom);
-    setChart(chart);
     setFrameShape(QFrame::NoFrame);
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::NoRubberBand);

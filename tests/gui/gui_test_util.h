@@ -62,7 +62,7 @@ inline const std::string kDemoLog = VESTREL_SOURCE_DIR "/data/demo/access.log";
 // it with exec()); a dialog the answer left open is cancelled, so a failed check never hangs.
 template <typename Dialog>
 void WhenModal(std::function<void(Dialog&)> answer) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);  // one whose dialog never came goes with the application
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, answer] {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
