@@ -296,6 +296,7 @@ void TfrmMain::StartUp(const std::vector<std::string>& arguments) {
 
 bool TfrmMain::OpenReport(const std::string& name) {
     bool opened = false;
+    pages_->DetachLogGrid();
     Guarded([&] { opened = model_.OpenReport(name); });
     RebuildTree();
     ApplyWindowState();
@@ -306,6 +307,7 @@ bool TfrmMain::OpenReport(const std::string& name) {
 void TfrmMain::EditOpenReport() {
     if (model_.OpenReportName.empty() || !store_.FindReport(model_.OpenReportName)) return;
     if (!EditReport(this, store_, false)) return;
+    pages_->DetachLogGrid();
     Guarded([&] { model_.ReopenEditedReport(); });
     RebuildTree();
     ApplyWindowState();

@@ -152,6 +152,11 @@ void TReportPages::ShowReportTable() {
     listPage_->setCurrentWidget(reportTable_);
 }
 
+void TReportPages::DetachLogGrid() {
+    ShowReportTable();
+    logModel_->SetAnalyzer(nullptr);
+}
+
 bool TReportPages::LogGridShown() const {
     return listPage_->currentWidget() == logGrid_;
 }

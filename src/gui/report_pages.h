@@ -37,6 +37,8 @@ class TReportPages : public QStackedWidget {
     // The log grid over the analyser's hits with these column widths, or the report table.
     void ShowLogGrid(const TLogAnalyzer* analyzer, const TLogDataWidths& widths);
     void ShowReportTable();
+    // Before the hit store is replaced: the log grid must not paint the old one meanwhile.
+    void DetachLogGrid();
     void ShowView(TReportView view);
     TReportView View() const { return view_; }
     // The chart was switched between 2D and 3D.
