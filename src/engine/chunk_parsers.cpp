@@ -1,8 +1,7 @@
 #include "engine/chunk_parsers.h"
 
 #include <algorithm>
-
-#include "engine/line_chunks.h"
+#include <utility>
 
 namespace vestrel {
 
@@ -12,22 +11,40 @@ namespace {
 // the blocks would be smaller than kSmallestBlock.
 constexpr uint64_t kBlocksOfASmallFile = 4 * kLoadProgressSteps;
 constexpr uint64_t kSmallestBlock = 1024;
+// How far ahead of the text being added its lookup steps are brought into the cache.
+constexpr size_t kCellAhead = 12, kEntryAhead = 8, kTextAhead = 4;
+
+int32_t TLogHit::*const kKeyFields[5] = {&TLogHit::HostKey, &TLogHit::UserKey, &TLogHit::UrlKey,
+                                         &TLogHit::ReferrerKey, &TLogHit::AgentKey};
 
 // Keys of a one-bucket list are ~0, ~1, ... in the order its texts came, so adding its texts in
 // that order to `to` gives every text the key the sequential loop would have given it.
-void MapKeys(const THashStringList& from, THashStringList& to, std::vector<int32_t>& map) {
-    map.resize(from.Count());
-    for (size_t i = 0; i < map.size(); ++i) map[i] = to.Add(from.Get(~static_cast<int32_t>(i)));
+std::string_view ChunkText(const THashStringList& list, size_t i) {
+    return list.Get(~static_cast<int32_t>(i));
 }
 
-inline int32_t Mapped(const std::vector<int32_t>& map, int32_t key) {
-    return key == 0 ? 0 : map[static_cast<size_t>(~key)];
+void MapKeys(const THashStringList& from, const std::vector<uint32_t>& hashes, THashStringList& to,
+             std::vector<int32_t>& keys) {
+    const size_t count = hashes.size();
+    keys.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (i + kCellAhead < count) to.Prefetch(hashes[i + kCellAhead]);
+        if (i + kEntryAhead < count) to.PrefetchEntry(hashes[i + kEntryAhead]);
+        if (i + kTextAhead < count) to.PrefetchText(hashes[i + kTextAhead]);
+        keys[i] = to.Add(ChunkText(from, i), hashes[i]);
+    }
+}
+
+inline int32_t Mapped(const std::vector<int32_t>& keys, int32_t key) {
+    return key == 0 ? 0 : keys[static_cast<size_t>(~key)];
 }
 
 }  // namespace
 
+// A block's few hits need no reservation of their own (nor its first huge page).
 TLogAnalyzer::TLogAnalyzer(const TLogAnalyzer& owner, TChunkParserTag)
-    : Hosts(1),
+    : Hits(0),
+      Hosts(1),
       Urls(1),
       Referrers(1),
       Users(1),
@@ -53,7 +70,7 @@ void TLogAnalyzer::ParseChunk(std::string_view block, int format, const TW3CColu
                               const std::atomic<bool>& cancelled) {
     HitCount = 0;
     SkippedLines = ExcludedRobotHits = 0;
-    for (THashStringList* list : {&Hosts, &Urls, &Referrers, &Users, &Agents}) list->Clear();
+    for (THashStringList* list : KeyedLists()) list->Clear();
     robotAgents_.Clear();  // its keys are this block's
     ForEachLine(block, [&](std::string_view line) {
         if (cancelled.load(std::memory_order_relaxed)) return false;
@@ -62,27 +79,38 @@ void TLogAnalyzer::ParseChunk(std::string_view block, int format, const TW3CColu
     });
 }
 
-void TLogAnalyzer::MergeChunk(const TLogAnalyzer& chunk) {
-    MapKeys(chunk.Hosts, Hosts, hostMap_);
-    MapKeys(chunk.Users, Users, userMap_);
-    MapKeys(chunk.Urls, Urls, urlMap_);
-    MapKeys(chunk.Referrers, Referrers, referrerMap_);
-    MapKeys(chunk.Agents, Agents, agentMap_);
-    SkippedLines += chunk.SkippedLines;
-    ExcludedRobotHits += chunk.ExcludedRobotHits;
-    for (int32_t i = 0; i < chunk.HitCount; ++i) {
-        TLogHit& hit = Hits[HitCount];
-        hit = chunk.Hits[i];
-        hit.HostKey = Mapped(hostMap_, hit.HostKey);
-        hit.UserKey = Mapped(userMap_, hit.UserKey);
-        hit.UrlKey = Mapped(urlMap_, hit.UrlKey);
-        hit.ReferrerKey = Mapped(referrerMap_, hit.ReferrerKey);
-        hit.AgentKey = Mapped(agentMap_, hit.AgentKey);
-        StoreHit();
+void TLogAnalyzer::HashChunkTexts(TChunkKeys& keys) {
+    const auto lists = KeyedLists();
+    for (size_t l = 0; l < lists.size(); ++l) {
+        std::vector<uint32_t>& hashes = keys.Hashes[l];
+        hashes.resize(lists[l]->Count());
+        for (size_t i = 0; i < hashes.size(); ++i) hashes[i] = IndexHash(ChunkText(*lists[l], i));
     }
 }
 
-void TLogAnalyzer::LoadLinesInParallel(TLineSource& source, int format, const TW3CColumns& columns,
+void TLogAnalyzer::MergeChunk(TLogAnalyzer& chunk, TChunkKeys& keys) {
+    const auto from = chunk.KeyedLists(), to = KeyedLists();
+    for (size_t l = 0; l < to.size(); ++l) MapKeys(*from[l], keys.Hashes[l], *to[l], keys.Keys[l]);
+    SkippedLines += chunk.SkippedLines;
+    ExcludedRobotHits += chunk.ExcludedRobotHits;
+    const std::vector<int32_t>& hostKeys = keys.Keys[0];
+    for (int32_t i = 0; i < chunk.HitCount; ++i) {
+        TLogHit& hit = chunk.Hits[i];
+        CountHit(hit, Mapped(hostKeys, hit.HostKey));
+    }
+}
+
+void TLogAnalyzer::CopyChunkHits(const TChunkKeys& keys, TLogHit* to) const {
+    for (int32_t i = 0; i < HitCount; ++i) {
+        TLogHit hit = Hits[i];
+        for (size_t l = 0; l < keys.Keys.size(); ++l)
+            hit.*kKeyFields[l] = Mapped(keys.Keys[l], hit.*kKeyFields[l]);
+        to[i] = hit;
+    }
+}
+
+void TLogAnalyzer::LoadLinesInParallel(const TLineSource& source, int format,
+                                       const TW3CColumns& columns,
                                        const std::vector<TFilterData>& filters, int threads) {
     TChunkParsers(*this, format, columns, filters, threads).Run(source);
 }
@@ -112,65 +140,113 @@ void TChunkParsers::StopWorkers() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    blockReady_.notify_all();
+    workReady_.notify_all();
     for (std::thread& worker : workers_) worker.join();
     workers_.clear();
 }
 
+// Copies come first: they free the slots the next blocks are read into. Once stopping, the
+// copies under way are finished (the hits before them are in the store already) and the blocks
+// not parsed yet are left.
 void TChunkParsers::Work() {
     for (;;) {
-        uint64_t sequence;
+        TSlot* slot;
+        bool copy;
         {
             std::unique_lock lock(mutex_);
-            blockReady_.wait(lock, [this] { return stopping_ || taken_ < filled_; });
-            if (stopping_) return;
-            sequence = taken_++;
+            workReady_.wait(lock,
+                            [this] { return stopping_ || !toCopy_.empty() || !toParse_.empty(); });
+            copy = !toCopy_.empty();
+            if (!copy && stopping_) return;
+            std::deque<TSlot*>& queue = copy ? toCopy_ : toParse_;
+            slot = queue.front();
+            queue.pop_front();
         }
-        TSlot& slot = SlotOf(sequence);
-        try {
-            slot.Parser->ParseChunk(slot.Block, format_, columns_, filters_, owner_.Cancelled);
-        } catch (...) {
-            slot.Failure = std::current_exception();
-        }
+        if (copy)
+            slot->Parser->CopyChunkHits(slot->Keys, owner_.Hits.Data() + slot->Keys.Destination);
+        else
+            Parse(*slot);
         {
             std::lock_guard lock(mutex_);
-            slot.Parsed = true;
+            slot->State = copy ? TState::Free : TState::Parsed;
+            if (copy) --copying_;
         }
-        blockParsed_.notify_all();
+        slotChanged_.notify_all();
     }
 }
 
-void TChunkParsers::WaitParsed(TSlot& slot) {
-    std::unique_lock lock(mutex_);
-    blockParsed_.wait(lock, [&slot] { return slot.Parsed; });
-    slot.Parsed = false;
+void TChunkParsers::Parse(TSlot& slot) {
+    try {
+        blocks_->Read(slot.Number, slot.Block);
+        slot.Parser->ParseChunk(slot.Block.Lines, format_, columns_, filters_, owner_.Cancelled);
+        slot.Parser->HashChunkTexts(slot.Keys);
+    } catch (...) {
+        slot.Failure = std::current_exception();
+    }
 }
 
-void TChunkParsers::Run(TLineSource& source) {
+void TChunkParsers::HandOut(uint64_t number) {
+    TSlot& slot = SlotOf(number);
+    WaitFor(slot, TState::Free);
+    {
+        std::lock_guard lock(mutex_);
+        slot.Number = number;
+        slot.State = TState::Parsing;
+        toParse_.push_back(&slot);
+    }
+    workReady_.notify_one();
+}
+
+void TChunkParsers::WaitFor(TSlot& slot, TState state) {
+    std::unique_lock lock(mutex_);
+    slotChanged_.wait(lock, [&slot, state] { return slot.State == state; });
+}
+
+void TChunkParsers::WaitForCopies() {
+    std::unique_lock lock(mutex_);
+    slotChanged_.wait(lock, [this] { return copying_ == 0; });
+}
+
+// Growing the store may move it (where its room could not be reserved), so no copy may be under
+// way then.
+void TChunkParsers::Store(TSlot& slot) {
+    owner_.MergeChunk(*slot.Parser, slot.Keys);
+    const size_t needed = static_cast<size_t>(owner_.HitCount + slot.Parser->HitCount) + 1;
+    if (needed > owner_.Hits.Capacity()) {
+        WaitForCopies();
+        owner_.Hits.Reserve(needed);
+    }
+    slot.Keys.Destination = static_cast<size_t>(owner_.HitCount);
+    owner_.HitCount += slot.Parser->HitCount;
+    {
+        std::lock_guard lock(mutex_);
+        slot.State = TState::Copying;
+        ++copying_;
+        toCopy_.push_back(&slot);
+    }
+    workReady_.notify_one();
+}
+
+void TChunkParsers::Run(const TLineSource& source) {
     TProgressSteps progress(source.Size());
     const uint64_t blockBytes = std::min<uint64_t>(
         std::max(source.Size() / kBlocksOfASmallFile, kSmallestBlock), owner_.LoadChunkBytes);
-    TChunkReader reader(source, static_cast<size_t>(blockBytes));
-    bool moreToRead = true;
+    blocks_.emplace(source, static_cast<size_t>(blockBytes));
+    uint64_t handedOut = 0;
     for (uint64_t merged = 0;; ++merged) {
-        while (moreToRead && filled_ - merged < slots_.size()) {
-            TSlot& slot = SlotOf(filled_);
-            moreToRead = reader.Next(slot.Block, slot.EndOffset);
-            if (!moreToRead) break;
-            {
-                std::lock_guard lock(mutex_);
-                ++filled_;
-            }
-            blockReady_.notify_one();
-        }
-        if (merged == filled_) return;
+        while (handedOut - merged < slots_.size()) HandOut(handedOut++);
         TSlot& slot = SlotOf(merged);
-        WaitParsed(slot);
-        if (owner_.Cancelled.load()) return;
-        if (slot.Failure) std::rethrow_exception(slot.Failure);
-        owner_.MergeChunk(*slot.Parser);
-        if (progress.Passed(slot.EndOffset)) owner_.ShowProgress(progress.Position());
+        WaitFor(slot, TState::Parsed);
+        if (owner_.Cancelled.load()) break;
+        if (slot.Failure) {
+            WaitForCopies();
+            std::rethrow_exception(std::exchange(slot.Failure, nullptr));
+        }
+        Store(slot);
+        if (progress.Passed(slot.Block.EndOffset)) owner_.ShowProgress(progress.Position());
+        if (slot.Block.AtEnd) break;
     }
+    WaitForCopies();
 }
 
 }  // namespace vestrel

@@ -155,10 +155,24 @@ void THashStringList::IndexErase(std::string_view text, int32_t key) {
     --indexUsed_;
 }
 
+void THashStringList::PrefetchEntry(uint32_t hash) const {
+    const TIndexCell& cell = Cells()[hash & (indexSize_ - 1)];
+    if (cell.Key != 0 && cell.Check == hash) __builtin_prefetch(&EntryOf(cell.Key));
+}
+
+void THashStringList::PrefetchText(uint32_t hash) const {
+    const TIndexCell& cell = Cells()[hash & (indexSize_ - 1)];
+    if (cell.Key != 0 && cell.Check == hash) __builtin_prefetch(EntryOf(cell.Key).Text);
+}
+
 int32_t THashStringList::Add(std::string_view text) {
     if (text.empty()) return 0;
     if (lastKey_ != 0 && last_.View() == text) return lastKey_;
-    const uint32_t hash = IndexHash(text);
+    return Add(text, IndexHash(text));
+}
+
+int32_t THashStringList::Add(std::string_view text, uint32_t hash) {
+    if (text.empty()) return 0;
     size_t cell = FindCell(text, hash);
     const int32_t found = Cells()[cell].Key;
     if (found != 0) return Remember(found);

@@ -24,15 +24,20 @@ class THashStringList {
     THashStringList& operator=(const THashStringList&) = delete;
 
     int32_t Add(std::string_view text);
+    // Add for a text whose IndexHash is known already.
+    int32_t Add(std::string_view text, uint32_t hash);
     std::string_view Get(int32_t key) const;
     void Put(int32_t key, std::string_view text);
     void Clear();
     // Room in the index for this many texts without growing.
     void Reserve(size_t texts);
     // Brings the index cell where a lookup of the text begins into the cache.
-    void Prefetch(std::string_view text) const {
-        __builtin_prefetch(Cells() + (IndexHash(text) & (indexSize_ - 1)));
-    }
+    void Prefetch(std::string_view text) const { Prefetch(IndexHash(text)); }
+    void Prefetch(uint32_t hash) const { __builtin_prefetch(Cells() + (hash & (indexSize_ - 1))); }
+    // The later steps of a lookup by hash brought into the cache ahead, each once the one
+    // before is there: the entry the text's home cell names, then that entry's text.
+    void PrefetchEntry(uint32_t hash) const;
+    void PrefetchText(uint32_t hash) const;
 
     int BucketCount() const { return static_cast<int>(slots_.size()); }
     size_t Count() const { return count_; }

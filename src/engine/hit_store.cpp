@@ -1,7 +1,9 @@
 #include "engine/hit_store.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <new>
 
 namespace vestrel {
@@ -18,10 +20,32 @@ void AdviseHugePages(void* data, size_t bytes) {
 #endif
 }
 
+void* MapRecords(size_t records, int extraFlags) {
+    return mmap(nullptr, records * sizeof(TLogHit), PROT_READ | PROT_WRITE,
+                MAP_PRIVATE | MAP_ANONYMOUS | extraFlags, -1, 0);
+}
+
 }  // namespace
 
 THitStore::~THitStore() {
     Release();
+}
+
+// A reservation is address space only (MAP_NORESERVE); a limit on it (ulimit -v, strict
+// overcommit) leaves the plain mapping.
+void THitStore::Map(size_t capacity) {
+    void* region = MAP_FAILED;
+    if (wantedReserve_ > capacity) {
+        region = MapRecords(wantedReserve_, MAP_NORESERVE);
+        if (region != MAP_FAILED) mapped_ = wantedReserve_;
+    }
+    if (region == MAP_FAILED) {
+        region = MapRecords(capacity, 0);
+        if (region == MAP_FAILED) throw std::bad_alloc();
+        mapped_ = capacity;
+    }
+    AdviseHugePages(region, mapped_ * sizeof(TLogHit));
+    data_ = static_cast<TLogHit*>(region);
 }
 
 void THitStore::Resize(size_t capacity) {
@@ -29,14 +53,22 @@ void THitStore::Resize(size_t capacity) {
         Release();
         return;
     }
-    const size_t bytes = capacity * sizeof(TLogHit);
-    void* region =
-        data_ == nullptr
-            ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-            : mremap(data_, capacity_ * sizeof(TLogHit), bytes, MREMAP_MAYMOVE);
-    if (region == MAP_FAILED) throw std::bad_alloc();
-    AdviseHugePages(region, bytes);
-    data_ = static_cast<TLogHit*>(region);
+    if (data_ == nullptr) {
+        Map(capacity);
+    } else if (capacity > mapped_) {
+        void* region =
+            mremap(data_, mapped_ * sizeof(TLogHit), capacity * sizeof(TLogHit), MREMAP_MAYMOVE);
+        if (region == MAP_FAILED) throw std::bad_alloc();
+        AdviseHugePages(region, capacity * sizeof(TLogHit));
+        data_ = static_cast<TLogHit*>(region);
+        mapped_ = capacity;
+    } else if (capacity < capacity_) {
+        // The pages wholly past the kept records go back to the system; the range stays.
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        const size_t keep = (capacity * sizeof(TLogHit) + page - 1) / page * page;
+        const size_t end = std::max(keep, capacity_ * sizeof(TLogHit));
+        if (end > keep) madvise(reinterpret_cast<char*>(data_) + keep, end - keep, MADV_DONTNEED);
+    }
     capacity_ = capacity;
 }
 
@@ -52,9 +84,9 @@ void THitStore::Trim(size_t count) {
 }
 
 void THitStore::Release() {
-    if (data_ != nullptr) munmap(data_, capacity_ * sizeof(TLogHit));
+    if (data_ != nullptr) munmap(data_, mapped_ * sizeof(TLogHit));
     data_ = nullptr;
-    capacity_ = 0;
+    capacity_ = mapped_ = 0;
 }
 
 }  // namespace vestrel

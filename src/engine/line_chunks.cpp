@@ -1,76 +1,113 @@
 #include "engine/line_chunks.h"
 
-#include <string.h>
+#include <algorithm>
 
 namespace vestrel {
 
 namespace {
 
-// One past the last CR or LF of the text, or 0 when it holds none.
-size_t EndOfLastBreak(const std::string& text) {
-    const void* lf = ::memrchr(text.data(), '\n', text.size());
-    const void* cr = ::memrchr(text.data(), '\r', text.size());
-    const char* last = static_cast<const char*>(lf > cr ? lf : cr);
-    return last == nullptr ? 0 : static_cast<size_t>(last - text.data()) + 1;
-}
+// Bytes read past a block's range at first: enough for the end of its last line, as a rule.
+// A window that must grow further doubles, so tiny blocks and long lines cost few reads.
+constexpr size_t kOverlap = 2048;
+
+// Blocks far smaller than a line would be mostly empty, each costing a hand-over all the same.
+constexpr size_t kSmallestBlock = 64;
+constexpr uint64_t kNone = UINT64_MAX;
+
+// The bytes of a file from offset `base` on, read as far as they are needed.
+class TFileWindow {
+  public:
+    TFileWindow(const TLineSource& source, uint64_t base, size_t step, std::string& bytes)
+        : source_(source), base_(base), step_(step), bytes_(bytes) {
+        bytes_.clear();
+    }
+
+    uint64_t End() const { return base_ + bytes_.size(); }
+    bool Ended() const { return ended_; }
+    bool Failed() const { return failed_; }
+
+    // Reads on until the window holds the file up to `offset`, or the file ends.
+    void Reach(uint64_t offset) {
+        while (!ended_ && End() < offset) {
+            const uint64_t from = End();
+            const size_t have = bytes_.size(), want = static_cast<size_t>(offset - from);
+            bytes_.resize(have + want);
+            const size_t got = source_.ReadAt(from, bytes_.data() + have, want, failed_);
+            bytes_.resize(have + got);
+            ended_ = got < want;
+        }
+    }
+
+    // The first offset from `offset` (> 0) on where a line begins: the file's end when no line
+    // does, kNone when none begins before `limit`.
+    uint64_t LineStartFrom(uint64_t offset, uint64_t limit) {
+        for (uint64_t at = offset - 1;;) {  // a break here ends the line before `offset`
+            if (at < End()) {
+                const char* brk = FindLineBreak(Byte(at), Byte(End()));
+                if (brk != Byte(End()))
+                    return PastBreak(at + static_cast<uint64_t>(brk - Byte(at)));
+                at = End();
+            }
+            if (ended_) return End();
+            if (at >= limit) return kNone;
+            Reach(std::min(at + std::max<uint64_t>(step_, at - base_), limit));
+        }
+    }
+
+    // The offset where the last line beginning in [from, before) begins.
+    uint64_t LastLineStart(uint64_t from, uint64_t before) const {
+        uint64_t last = from;
+        ForEachLine(View(from, before), [&](std::string_view line) {
+            last = from + static_cast<uint64_t>(line.data() - Byte(from));
+            return true;
+        });
+        return last;
+    }
+
+    std::string_view View(uint64_t from, uint64_t to) const {
+        return {Byte(from), static_cast<size_t>(to - from)};
+    }
+
+  private:
+    const char* Byte(uint64_t offset) const { return bytes_.data() + (offset - base_); }
+
+    // The offset after the break at `brk`: CR LF is one break.
+    uint64_t PastBreak(uint64_t brk) {
+        const bool cr = *Byte(brk) == '\r';
+        Reach(brk + 2);
+        return cr && brk + 1 < End() && *Byte(brk + 1) == '\n' ? brk + 2 : brk + 1;
+    }
+
+    const TLineSource& source_;
+    uint64_t base_;
+    size_t step_;
+    std::string& bytes_;
+    bool ended_ = false, failed_ = false;
+};
 
 }  // namespace
 
-TChunkReader::TChunkReader(TLineSource& source, size_t chunkBytes)
-    : source_(source), chunkBytes_(chunkBytes > 0 ? chunkBytes : 1) {
-    source_.Rewind();
-}
+TFileBlocks::TFileBlocks(const TLineSource& source, size_t blockBytes)
+    : source_(source), blockBytes_(std::max(blockBytes, kSmallestBlock)) {}
 
-void TChunkReader::ReadUpTo(std::string& block, size_t size) {
-    while (!eof_ && block.size() < size) {
-        const size_t have = block.size();
-        block.resize(size);
-        const size_t got = source_.ReadRaw(block.data() + have, size - have);
-        block.resize(have + got);
-        readOffset_ += got;
-        if (got == 0) eof_ = true;
+void TFileBlocks::Read(uint64_t number, TFileBlock& block) const {
+    const uint64_t begin = number * blockBytes_, end = begin + blockBytes_;
+    const size_t overlap = std::min(kOverlap, blockBytes_);
+    TFileWindow window(source_, begin == 0 ? 0 : begin - 1, overlap, block.Bytes);
+    window.Reach(end + overlap);
+    block.EndOffset = std::min(end, std::max(window.End(), begin));
+    const uint64_t first = begin == 0 ? 0 : window.LineStartFrom(begin, end);
+    if (first >= end || first >= window.End()) {  // no line begins in the range
+        block.Lines = {};
+        block.AtEnd = window.Failed() || (window.Ended() && window.End() <= end);
+        return;
     }
-}
-
-// Drops what is left of a cut line, up to and with its break; false while no break was read.
-bool TChunkReader::DropRestOfCutLine(std::string& block) {
-    for (;;) {
-        const char* brk = FindLineBreak(block.data(), block.data() + block.size());
-        if (brk != block.data() + block.size()) {
-            block.erase(0, static_cast<size_t>(brk - block.data()) + 1);
-            skipping_ = false;
-            return true;
-        }
-        block.clear();
-        if (eof_) return false;
-        ReadUpTo(block, chunkBytes_);
-    }
-}
-
-bool TChunkReader::Next(std::string& block, uint64_t& endOffset) {
-    block.swap(carry_);
-    carry_.clear();
-    if (skipping_ && !DropRestOfCutLine(block)) return false;
-    size_t wanted = chunkBytes_;
-    for (;;) {
-        ReadUpTo(block, wanted);
-        const size_t cut = EndOfLastBreak(block);
-        if (cut == 0 && !eof_ && block.size() < kMaxLineLength) {
-            wanted = kMaxLineLength;  // one line so far: read on until it ends or is cut
-            continue;
-        }
-        size_t keep = block.size();
-        if (cut > 0) {
-            keep = cut;
-        } else if (!eof_) {
-            keep = kMaxLineLength;
-            skipping_ = true;
-        }
-        carry_.assign(block, keep, std::string::npos);
-        block.resize(keep);
-        endOffset = readOffset_ - carry_.size();
-        return !block.empty();
-    }
+    // A last line still unbroken this far past the range is longer than kMaxLineLength: cut.
+    const uint64_t cutLimit = end + kMaxLineLength + 1;
+    uint64_t stop = window.LineStartFrom(end, cutLimit);
+    if (stop == kNone) stop = window.LastLineStart(first, end) + kMaxLineLength;
+    block.Lines = window.View(first, stop);
+    block.AtEnd = window.Failed() || (window.Ended() && stop >= window.End());
 }
 
 }  // namespace vestrel

@@ -1,6 +1,9 @@
-// A log file cut into blocks of whole lines, so that several threads can parse it at once and
-// still see exactly the lines TLineSource gives: CR, LF and CR LF end a line, and a line longer
-// than kMaxLineLength keeps its first kMaxLineLength bytes.
+// A log file cut into blocks of whole lines that several threads read and parse at once. Block k
+// holds the lines that begin in the byte range [k * size, (k + 1) * size). A line begins at the
+// file's first byte and after every line break (CR, LF or CR LF), so each block finds its own
+// first and last line from the bytes around its edges, and the lines of all blocks in turn are
+// exactly those TLineSource gives: a line longer than kMaxLineLength keeps its first
+// kMaxLineLength bytes.
 #pragma once
 
 #include <cstddef>
@@ -12,27 +15,23 @@
 
 namespace vestrel {
 
-class TChunkReader {
-  public:
-    // Reads `source` from its first byte; a block holds about `chunkBytes` bytes.
-    TChunkReader(TLineSource& source, size_t chunkBytes);
+struct TFileBlock {
+    std::string Bytes;       // the bytes read, a little more than the lines
+    std::string_view Lines;  // the block's lines, within Bytes
+    uint64_t EndOffset = 0;  // the file offset where the block's range ends (for the progress)
+    bool AtEnd = false;      // the file ends in this block, or could not be read on
+};
 
-    // The next block: lines that end with their break, the file's last line, or the kept part of
-    // an overlong line. A CR LF break may be split between two blocks, which then starts the next
-    // block with an empty line. `endOffset` is the file offset just past the block. False at the
-    // end of the file.
-    bool Next(std::string& block, uint64_t& endOffset);
+class TFileBlocks {
+  public:
+    // Blocks of `blockBytes`, 64 at least.
+    TFileBlocks(const TLineSource& source, size_t blockBytes);
+    // Reads block `number` (safe from several threads at once, for different blocks).
+    void Read(uint64_t number, TFileBlock& block) const;
 
   private:
-    void ReadUpTo(std::string& block, size_t size);
-    bool DropRestOfCutLine(std::string& block);
-
-    TLineSource& source_;
-    size_t chunkBytes_;
-    std::string carry_;  // bytes read past the block handed out last
-    uint64_t readOffset_ = 0;
-    bool skipping_ = false;  // the last block ended inside an overlong line
-    bool eof_ = false;
+    const TLineSource& source_;
+    size_t blockBytes_;
 };
 
 // line(text) for every line of a block, in order, as TLineSource cuts them; stops early when

@@ -146,37 +146,34 @@ bool TLineSource::Next(std::string_view& line) {
     }
 }
 
-size_t TLineSource::ReadRaw(char* out, size_t count) {
-    for (;;) {
-        const ssize_t got = ::read(fd_, out, count);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return 0;
-        fileOffset_ += static_cast<uint64_t>(got);
-        return static_cast<size_t>(got);
-    }
-}
-
-std::string TLineSource::ReadAt(uint64_t offset, size_t count) const {
-    std::string bytes(count, '\0');
+size_t TLineSource::ReadAt(uint64_t offset, char* out, size_t count, bool& failed) const {
     size_t done = 0;
+    failed = false;
     while (done < count) {
         const ssize_t got =
-            ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+            ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
+        failed = got < 0;
         if (got <= 0) break;
         done += static_cast<size_t>(got);
     }
-    bytes.resize(done);
+    return done;
+}
+
+std::string TLineSource::ReadString(uint64_t offset, size_t count) const {
+    std::string bytes(count, '\0');
+    bool failed;
+    bytes.resize(ReadAt(offset, bytes.data(), count, failed));
     return bytes;
 }
 
 std::string TLineSource::ReadHead(size_t count) const {
-    return ReadAt(0, static_cast<size_t>(size_ < count ? size_ : count));
+    return ReadString(0, static_cast<size_t>(size_ < count ? size_ : count));
 }
 
 std::string TLineSource::ReadTail(size_t count) const {
     const uint64_t start = size_ > count ? size_ - count : 0;
-    return ReadAt(start, static_cast<size_t>(size_ - start));
+    return ReadString(start, static_cast<size_t>(size_ - start));
 }
 
 }  // namespace vestrel

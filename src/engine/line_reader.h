@@ -31,14 +31,14 @@ class TLineSource {
     // the reading position alone.
     std::string ReadHead(size_t count) const;
     std::string ReadTail(size_t count) const;
-    // Up to `count` next bytes of the file straight into `out`, past the line buffer, for a
-    // reader that cuts the lines itself after Rewind; 0 at the end (a read error ends the file
-    // like its end does, as for Next).
-    size_t ReadRaw(char* out, size_t count);
+    // Up to `count` bytes from `offset` straight into `out`, past the line buffer and the reading
+    // position, for readers that cut the lines themselves (several threads may call it at once).
+    // Fewer at the end of the file; `failed` tells a read error, which ends the file as for Next.
+    size_t ReadAt(uint64_t offset, char* out, size_t count, bool& failed) const;
 
   private:
     bool Fill();
-    std::string ReadAt(uint64_t offset, size_t count) const;
+    std::string ReadString(uint64_t offset, size_t count) const;
     bool SkipRestOfLine();
     void ConsumeBreak(const char* brk);
 

@@ -239,6 +239,12 @@ bool TLogAnalyzer::ParseRequest(std::string_view request, TLogHit& hit) {
 
 void TLogAnalyzer::StoreHit() {
     TLogHit& hit = Hits[HitCount];
+    CountHit(hit, hit.HostKey);
+    ++HitCount;
+    if (static_cast<size_t>(HitCount) >= Hits.Capacity()) Hits.Reserve(HitCount + kStoreStep);
+}
+
+void TLogAnalyzer::CountHit(TLogHit& hit, int32_t hostKey) {
     if (hit.Time < FirstHit) FirstHit = hit.Time;
     if (hit.Time > LastHit) LastHit = hit.Time;
     TotalBytes += hit.Bytes;
@@ -248,9 +254,7 @@ void TLogAnalyzer::StoreHit() {
         ++IncompleteHits;
     else if (hit.Status / 100 == 4)
         ++FailedHits;
-    hit.Uid = ActiveUsers.UidFor(hit.HostKey, hit.Time, UserCount);
-    ++HitCount;
-    if (static_cast<size_t>(HitCount) >= Hits.Capacity()) Hits.Reserve(HitCount + kStoreStep);
+    hit.Uid = ActiveUsers.UidFor(hostKey, hit.Time, UserCount);
 }
 
 bool TLogAnalyzer::PassesFilters(const std::vector<TFilterData>& filters) const {

@@ -2,6 +2,7 @@
 // keeps the totals, forms visitors with the 30-minute idle rule and orders the hits by visitor.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -73,6 +74,8 @@ using TRequestDataArray = std::vector<TRequestData>;
 std::string MethodAndPath(uint8_t method, std::string_view path);
 
 constexpr size_t kDefaultLoadChunkBytes = 256 << 10;
+
+struct TChunkKeys;
 
 class TLogAnalyzer : public TReferenceLists {
   public:
@@ -159,17 +162,29 @@ class TLogAnalyzer : public TReferenceLists {
     TLogAnalyzer(const TLogAnalyzer& owner, TChunkParserTag);
 
     void StoreHit();
+    // The totals and the visitor number of a hit about to be stored; `hostKey` is its host's key
+    // in this analyzer's host list.
+    void CountHit(TLogHit& hit, int32_t hostKey);
     void ShowProgress(int position) const;
     // The loading loop's step for one line: true when the line is to be stored.
     bool AcceptLine(std::string_view line, int format, const TW3CColumns& columns,
                     const std::vector<TFilterData>& filters);
-    void LoadLinesInParallel(TLineSource& source, int format, const TW3CColumns& columns,
+    void LoadLinesInParallel(const TLineSource& source, int format, const TW3CColumns& columns,
                              const std::vector<TFilterData>& filters, int threads);
     // Parses a block into this chunk parser's own hits and lists; stops early when `cancelled`.
     void ParseChunk(std::string_view block, int format, const TW3CColumns& columns,
                     const std::vector<TFilterData>& filters, const std::atomic<bool>& cancelled);
-    // Adds a chunk parser's texts and stores its hits, as if its lines were read here.
-    void MergeChunk(const TLogAnalyzer& chunk);
+    // The string lists whose keys a hit holds, in the order of TChunkKeys.
+    std::array<THashStringList*, 5> KeyedLists() {
+        return {&Hosts, &Users, &Urls, &Referrers, &Agents};
+    }
+    // A chunk parser's part of the merging, on its worker: the index hashes of its texts.
+    void HashChunkTexts(TChunkKeys& keys);
+    // Adds a chunk parser's texts, as if its lines were read here, and counts its hits, giving
+    // them their visitor numbers.
+    void MergeChunk(TLogAnalyzer& chunk, TChunkKeys& keys);
+    // Copies a merged chunk parser's hits under their final keys to `to`.
+    void CopyChunkHits(const TChunkKeys& keys, TLogHit* to) const;
     bool ParseRequest(std::string_view request, TLogHit& hit);
     bool PassesDateSelection(double time) const;
     bool IsRobotAgent(int32_t agentKey);
@@ -185,7 +200,6 @@ class TLogAnalyzer : public TReferenceLists {
     TGrowingKeyMemo<int8_t> robotAgents_{-1};  // 1 robot, 0 not, -1 not looked at yet
     std::string rebuilt_;                      // reused buffer for rebuilt W3C lines
     std::string rootPath_;                     // reused buffer for "/" + DefaultPage
-    std::vector<int32_t> hostMap_, userMap_, urlMap_, referrerMap_, agentMap_;  // chunk keys
 };
 
 }  // namespace vestrel

@@ -111,7 +111,7 @@ class ParallelLoadTest : public testing_util::TAnalyzerFixture {
                                 const TDateSelectionSettings& selection = {},
                                 const std::vector<TFilterData>& filters = {}) {
         const std::string sequential = Load(files, 1, kDefaultLoadChunkBytes, selection, filters);
-        for (const size_t blockBytes : {size_t{1}, size_t{700}, size_t{64} << 10})
+        for (const size_t blockBytes : {size_t{64}, size_t{700}, size_t{64} << 10})
             for (const int threads : {2, 5})
                 ASSERT_EQ(Load(files, threads, blockBytes, selection, filters), sequential)
                     << threads << " threads, blocks of " << blockBytes;
