@@ -3,12 +3,35 @@
 #include "engine/hit_store.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace vestrel {
 
 namespace {
+
+// job(i) for every i in [0, count), on up to `threads` threads, the calling one among them; fewer
+// when the system gives no more.
+template <typename Job>
+void ParallelFor(size_t count, int threads, const Job& job) {
+    std::atomic<size_t> next{0};
+    const auto run = [&] {
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) job(i);
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads && static_cast<size_t>(t) < count; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    run();
+    for (std::thread& helper : helpers) helper.join();
+}
 
 // Runs are short and mostly in time order already: insertion sort is stable and cheap there.
 void SortRunByTime(TLogHit* begin, TLogHit* end) {
@@ -69,8 +92,9 @@ void PermuteIntoBlocks(TLogHit* hits, size_t count, size_t first, size_t blockHi
 }
 
 // Moves hits[0..count), holding the places first..first+count-1, each to its place: into ever
-// smaller blocks, then along the cycles within a block.
-void PermuteByPlace(TLogHit* hits, size_t count, size_t first) {
+// smaller blocks, then along the cycles within a block. The blocks of one level are apart, so
+// `threads` threads settle them at once.
+void PermuteByPlace(TLogHit* hits, size_t count, size_t first, int threads = 1) {
     if (count <= kBlockHits) {
         for (size_t i = 0; i < count; ++i)
             while (static_cast<size_t>(hits[i].Uid) - first != i)
@@ -80,33 +104,44 @@ void PermuteByPlace(TLogHit* hits, size_t count, size_t first) {
     const size_t blockHits =
         std::max(kBlockHits, (count / kFanOut + kBlockHits - 1) / kBlockHits * kBlockHits);
     PermuteIntoBlocks(hits, count, first, blockHits);
-    for (size_t start = 0; start < count; start += blockHits)
+    ParallelFor((count + blockHits - 1) / blockHits, threads, [&](size_t block) {
+        const size_t start = block * blockHits;
         PermuteByPlace(hits + start, std::min(blockHits, count - start), first + start);
+    });
 }
 
+// Visitors handed to one thread at a time while their Uids are written back and their runs
+// ordered by time.
+constexpr size_t kVisitorsAJob = 4096;
+
 // A counting sort by Uid that keeps reading order within a Uid, done in place: each hit's Uid
-// field holds its place while the hits are moved, then the Uids are written back from the runs.
+// field holds its place while the hits are moved, then the Uids are written back from the runs,
+// each of which is then put in time order.
 // No second copy of the store, nor an index beside it, is ever needed.
-void PermuteByUid(TLogHit* hits, size_t count, const std::vector<uint32_t>& runStart) {
+void PermuteByUid(TLogHit* hits, size_t count, const std::vector<uint32_t>& runStart, int threads) {
     std::vector<uint32_t> next(runStart.begin(), runStart.end() - 1);
     for (size_t i = 0; i < count; ++i)
         hits[i].Uid = static_cast<int32_t>(next[static_cast<size_t>(hits[i].Uid)]++);
-    PermuteByPlace(hits, count, 0);
-    for (size_t u = 0; u + 1 < runStart.size(); ++u)
-        for (uint32_t k = runStart[u]; k < runStart[u + 1]; ++k)
-            hits[k].Uid = static_cast<int32_t>(u);
+    PermuteByPlace(hits, count, 0, threads);
+    const size_t visitors = runStart.size() - 1;
+    ParallelFor((visitors + kVisitorsAJob - 1) / kVisitorsAJob, threads, [&](size_t job) {
+        const size_t end = std::min(visitors, (job + 1) * kVisitorsAJob);
+        for (size_t u = job * kVisitorsAJob; u < end; ++u) {
+            for (uint32_t k = runStart[u]; k < runStart[u + 1]; ++k)
+                hits[k].Uid = static_cast<int32_t>(u);
+            if (runStart[u + 1] - runStart[u] > 1)
+                SortRunByTime(hits + runStart[u], hits + runStart[u + 1]);
+        }
+    });
 }
 
 }  // namespace
 
-void OrderByVisitorAndTime(THitStore& store, size_t count, int32_t userCount) {
+void OrderByVisitorAndTime(THitStore& store, size_t count, int32_t userCount, int threads) {
     if (count == 0) return;
     const std::vector<uint32_t> runStart = RunStarts(store, count, userCount);
-    PermuteByUid(store.Data(), count, runStart);
+    PermuteByUid(store.Data(), count, runStart, threads);
     store.Trim(count);
-    for (size_t u = 0; u + 1 < runStart.size(); ++u)
-        if (runStart[u + 1] - runStart[u] > 1)
-            SortRunByTime(store.Data() + runStart[u], store.Data() + runStart[u + 1]);
 }
 
 void QuickSortHits(TLogHit* hits, int first, int last, const THitCompare& compare) {

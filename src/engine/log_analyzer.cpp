@@ -346,8 +346,7 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     std::vector<TFilterData> filters = ReportFilters;
     for (TFilterData& filter : filters) PrepareFilter(filter);
 
-    const int threads =
-        LoadThreads > 0 ? LoadThreads : static_cast<int>(std::thread::hardware_concurrency());
+    const int threads = ThreadCount();
     if (threads > 1)
         LoadLinesInParallel(source, format, columns, filters, threads);
     else
@@ -363,9 +362,14 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     return true;
 }
 
+int TLogAnalyzer::ThreadCount() const {
+    if (LoadThreads > 0) return LoadThreads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 void TLogAnalyzer::GroupByUser() {
     ActiveUsers.ExpireUsers(kCloseAllVisits);
-    OrderByVisitorAndTime(Hits, static_cast<size_t>(HitCount), UserCount);
+    OrderByVisitorAndTime(Hits, static_cast<size_t>(HitCount), UserCount, ThreadCount());
 }
 
 void TLogAnalyzer::SortHits(int first, int last, THitSortKey key) {

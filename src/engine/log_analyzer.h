@@ -161,6 +161,7 @@ class TLogAnalyzer : public TReferenceLists {
     // one bucket, so that their keys count the texts in the order they came.
     TLogAnalyzer(const TLogAnalyzer& owner, TChunkParserTag);
 
+    int ThreadCount() const;
     void StoreHit();
     // The totals and the visitor number of a hit about to be stored; `hostKey` is its host's key
     // in this analyzer's host list.
