@@ -243,6 +243,7 @@ void TChunkParsers::Run(const TLineSource& source) {
             std::rethrow_exception(std::exchange(slot.Failure, nullptr));
         }
         Store(slot);
+        owner_.ForetellHits(slot.Block.EndOffset, source.Size());
         if (progress.Passed(slot.Block.EndOffset)) owner_.ShowProgress(progress.Position());
         if (slot.Block.AtEnd) break;
     }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 namespace vestrel {
@@ -11,6 +12,7 @@ namespace vestrel {
 namespace {
 
 constexpr size_t kStep = 20000;
+constexpr size_t kHugePage = 2 << 20;
 
 // Transparent huge pages keep the random accesses of the visitor ordering clear of TLB misses
 // and make growing the store cheaper; without them the kernel falls back to small pages.
@@ -38,14 +40,25 @@ void THitStore::Map(size_t capacity) {
     if (wantedReserve_ > capacity) {
         region = MapRecords(wantedReserve_, MAP_NORESERVE);
         if (region != MAP_FAILED) mapped_ = wantedReserve_;
+        reserved_ = region != MAP_FAILED;
     }
     if (region == MAP_FAILED) {
         region = MapRecords(capacity, 0);
         if (region == MAP_FAILED) throw std::bad_alloc();
         mapped_ = capacity;
+        AdviseHugePages(region, mapped_ * sizeof(TLogHit));
     }
-    AdviseHugePages(region, mapped_ * sizeof(TLogHit));
     data_ = static_cast<TLogHit*>(region);
+    hugeEnd_ = reinterpret_cast<char*>(data_);
+}
+
+void THitStore::ExpectRecords(size_t count) {
+    if (!reserved_) return;
+    const uintptr_t end = reinterpret_cast<uintptr_t>(data_ + std::min(count, mapped_));
+    char* hugeEnd = reinterpret_cast<char*>(end / kHugePage * kHugePage);
+    if (hugeEnd <= hugeEnd_) return;
+    AdviseHugePages(hugeEnd_, static_cast<size_t>(hugeEnd - hugeEnd_));
+    hugeEnd_ = hugeEnd;
 }
 
 void THitStore::Resize(size_t capacity) {
@@ -87,6 +100,8 @@ void THitStore::Release() {
     if (data_ != nullptr) munmap(data_, mapped_ * sizeof(TLogHit));
     data_ = nullptr;
     capacity_ = mapped_ = 0;
+    reserved_ = false;
+    hugeEnd_ = nullptr;
 }
 
 }  // namespace vestrel

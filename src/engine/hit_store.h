@@ -1,7 +1,8 @@
 // The hit store: one contiguous array of 40-byte records in its own memory mapping. The mapping
 // reserves room for every hit a report can hold at once, so growing the store never moves or
-// copies its records: pages are only given memory when first written. Where the system refuses
-// that reservation the store is mapped at its size and grows by remapping.
+// copies its records: pages are only given memory when first written, huge pages where the
+// loading expects records. Where the system refuses that reservation the store is mapped at its
+// size, all in huge pages, and grows by remapping.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +32,9 @@ class THitStore {
     void Reserve(size_t count);
     // Keeps the first `count` records and gives the memory of the others back.
     void Trim(size_t count);
+    // The store is likely to hold `count` records soon: the reserved room up to there may take
+    // huge pages. Past that, small pages spare the memory of a huge page barely used.
+    void ExpectRecords(size_t count);
     void Release();
 
   private:
@@ -40,6 +44,8 @@ class THitStore {
     TLogHit* data_ = nullptr;
     size_t capacity_ = 0;
     size_t mapped_ = 0;  // records the mapping has room for
+    bool reserved_ = false;
+    char* hugeEnd_ = nullptr;  // the mapping takes huge pages up to here
     size_t wantedReserve_;
 };
 

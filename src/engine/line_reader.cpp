@@ -48,7 +48,9 @@ TLineSource::TLineSource(const std::string& fileName) {
         throw EVestrelError(FileOpenErrorText(fileName, error));
     }
     size_ = static_cast<uint64_t>(info.st_size);
-    buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    // Mapped apart from the heap: handing a block this large to malloc and back would raise its
+    // threshold for mapping blocks, leaving every smaller freed block in the process for good.
+    buffer_ = TLargeBuffer(kBufferSize);
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
@@ -67,12 +69,12 @@ void TLineSource::Rewind() {
 
 bool TLineSource::Fill() {
     if (pos_ > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
+        std::memmove(Buffer(), Buffer() + pos_, end_ - pos_);
         end_ -= pos_;
         pos_ = 0;
     }
     while (end_ < kBufferSize) {
-        const ssize_t got = ::read(fd_, buffer_.get() + end_, kBufferSize - end_);
+        const ssize_t got = ::read(fd_, Buffer() + end_, kBufferSize - end_);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
             eof_ = true;  // a read error ends the file like its end does
@@ -87,10 +89,10 @@ bool TLineSource::Fill() {
 
 // After a CR, one directly following LF belongs to the same break.
 void TLineSource::ConsumeBreak(const char* brk) {
-    pos_ = static_cast<size_t>(brk - buffer_.get()) + 1;
+    pos_ = static_cast<size_t>(brk - Buffer()) + 1;
     if (*brk != '\r') return;
     if (pos_ < end_) {
-        if (buffer_[pos_] == '\n') ++pos_;
+        if (Buffer()[pos_] == '\n') ++pos_;
     } else {
         pendingCR_ = true;
     }
@@ -98,8 +100,8 @@ void TLineSource::ConsumeBreak(const char* brk) {
 
 bool TLineSource::SkipRestOfLine() {
     for (;;) {
-        const char* begin = buffer_.get() + pos_;
-        const char* end = buffer_.get() + end_;
+        const char* begin = Buffer() + pos_;
+        const char* end = Buffer() + end_;
         const char* brk = FindLineBreak(begin, end);
         if (brk != end) {
             ConsumeBreak(brk);
@@ -118,11 +120,11 @@ bool TLineSource::Next(std::string_view& line) {
     if (skipping_ && !SkipRestOfLine()) return false;
     for (;;) {
         if (pendingCR_ && (pos_ < end_ || (!eof_ && Fill()))) {
-            if (buffer_[pos_] == '\n') ++pos_;
+            if (Buffer()[pos_] == '\n') ++pos_;
             pendingCR_ = false;
         }
-        const char* begin = buffer_.get() + pos_;
-        const char* end = buffer_.get() + end_;
+        const char* begin = Buffer() + pos_;
+        const char* end = Buffer() + end_;
         const char* brk = FindLineBreak(begin, end);
         if (brk != end) {
             const size_t length = static_cast<size_t>(brk - begin);
@@ -139,7 +141,7 @@ bool TLineSource::Next(std::string_view& line) {
         }
         if (eof_ || !Fill()) {
             if (end_ == pos_) return false;
-            line = {buffer_.get() + pos_, end_ - pos_};
+            line = {Buffer() + pos_, end_ - pos_};
             pos_ = end_;
             return true;
         }

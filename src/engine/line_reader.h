@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/large_buffer.h"
+
 namespace vestrel {
 
 constexpr size_t kMaxLineLength = 65536;
@@ -45,7 +47,9 @@ class TLineSource {
     int fd_ = -1;
     uint64_t size_ = 0;
     uint64_t fileOffset_ = 0;  // file offset just past the buffer's filled end
-    std::unique_ptr<char[]> buffer_;
+    char* Buffer() const { return static_cast<char*>(buffer_.Data()); }
+
+    TLargeBuffer buffer_;
     size_t pos_ = 0, end_ = 0;
     bool pendingCR_ = false;  // the last line ended in CR at the buffer's end: an LF may follow
     bool skipping_ = false;   // the line returned last was cut: drop the rest up to its break

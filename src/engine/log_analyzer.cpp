@@ -320,7 +320,10 @@ void TLogAnalyzer::LoadLines(TLineSource& source, int format, const TW3CColumns&
     TProgressSteps progress(source.Size());
     std::string_view line;
     while (source.Next(line)) {
-        if (progress.Passed(source.Position())) ShowProgress(progress.Position());
+        if (progress.Passed(source.Position())) {
+            ShowProgress(progress.Position());
+            ForetellHits(source.Position(), source.Size());
+        }
         if (Cancelled.load(std::memory_order_relaxed)) break;
         if (AcceptLine(line, format, columns, filters)) StoreHit();
     }
@@ -334,6 +337,7 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     FromDay = ToDay = 0;
     if (TProgressIndicator* bar = progress_.load()) bar->SetMax(kLoadProgressSteps);
     Hits.Reserve(HitCount + kStoreStep);
+    fileFirstHit_ = HitCount;
 
     DateSelection = 0;
     TW3CColumns columns;
@@ -360,6 +364,16 @@ bool TLogAnalyzer::LoadLogFile(const std::string& fileName, int format) {
     if (!Cancelled.load())
         if (TProgressIndicator* bar = progress_.load()) bar->SetPosition(kLoadProgressSteps);
     return true;
+}
+
+// A little short of the hits the file's density so far gives, so that the last huge page is
+// one the store fills.
+void TLogAnalyzer::ForetellHits(uint64_t offset, uint64_t size) {
+    if (offset == 0) return;
+    const double density =
+        static_cast<double>(HitCount - fileFirstHit_) / static_cast<double>(offset);
+    Hits.ExpectRecords(
+        static_cast<size_t>(fileFirstHit_ + 0.97 * density * static_cast<double>(size)));
 }
 
 int TLogAnalyzer::ThreadCount() const {

@@ -162,6 +162,9 @@ class TLogAnalyzer : public TReferenceLists {
     TLogAnalyzer(const TLogAnalyzer& owner, TChunkParserTag);
 
     int ThreadCount() const;
+    // Tells the store how many hits the file being read is likely to leave, from what its first
+    // `offset` of `size` bytes gave.
+    void ForetellHits(uint64_t offset, uint64_t size);
     void StoreHit();
     // The totals and the visitor number of a hit about to be stored; `hostKey` is its host's key
     // in this analyzer's host list.
@@ -196,7 +199,8 @@ class TLogAnalyzer : public TReferenceLists {
     bool ParseRebuiltOrPlain(std::string_view line, int format, const TW3CColumns& columns);
 
     std::atomic<TProgressIndicator*> progress_{nullptr};
-    double biasDays_ = 0;  // this computer's standard bias, in days
+    double biasDays_ = 0;       // this computer's standard bias, in days
+    int32_t fileFirstHit_ = 0;  // HitCount when the file being read began
     bool excludeActive_ = false;
     TGrowingKeyMemo<int8_t> robotAgents_{-1};  // 1 robot, 0 not, -1 not looked at yet
     std::string rebuilt_;                      // reused buffer for rebuilt W3C lines
