@@ -54,16 +54,6 @@ class TFileWindow {
         }
     }
 
-    // The offset where the last line beginning in [from, before) begins.
-    uint64_t LastLineStart(uint64_t from, uint64_t before) const {
-        uint64_t last = from;
-        ForEachLine(View(from, before), [&](std::string_view line) {
-            last = from + static_cast<uint64_t>(line.data() - Byte(from));
-            return true;
-        });
-        return last;
-    }
-
     std::string_view View(uint64_t from, uint64_t to) const {
         return {Byte(from), static_cast<size_t>(to - from)};
     }
@@ -102,10 +92,11 @@ void TFileBlocks::Read(uint64_t number, TFileBlock& block) const {
         block.AtEnd = window.Failed() || (window.Ended() && window.End() <= end);
         return;
     }
-    // A last line still unbroken this far past the range is longer than kMaxLineLength: cut.
+    // A last line still unbroken this far past the range is longer than kMaxLineLength: the
+    // bytes read of it are enough for ForEachLine to cut it.
     const uint64_t cutLimit = end + kMaxLineLength + 1;
     uint64_t stop = window.LineStartFrom(end, cutLimit);
-    if (stop == kNone) stop = window.LastLineStart(first, end) + kMaxLineLength;
+    if (stop == kNone) stop = window.End();
     block.Lines = window.View(first, stop);
     block.AtEnd = window.Failed() || (window.Ended() && stop >= window.End());
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/line_chunks.h"
 
 namespace vestrel {
 namespace {
@@ -45,6 +46,24 @@ class LineReaderTest : public testing::Test {
         while (source.Next(line)) lines.emplace_back(line);
         EXPECT_EQ(source.Position(), content.size());
         EXPECT_FALSE(source.Next(line));
+        return lines;
+    }
+
+    // The lines of every block in turn, up to the block that reaches the file's end.
+    Lines ReadBlocks(const std::string& content, size_t blockBytes) {
+        TLineSource source(Write(content));
+        const TFileBlocks blocks(source, blockBytes);
+        Lines lines;
+        TFileBlock block;
+        for (uint64_t number = 0; !block.AtEnd; ++number) {
+            blocks.Read(number, block);
+            ForEachLine(block.Lines, [&](std::string_view line) {
+                lines.emplace_back(line);
+                return true;
+            });
+            EXPECT_LE(number, content.size() / 64 + 1) << "no block reached the end";
+            if (number > content.size() / 64 + 1) break;
+        }
         return lines;
     }
 
@@ -155,6 +174,45 @@ TEST_F(LineReaderTest, DirectoryOrMissingFileRaisesNamingTheFile) {
     } catch (const EVestrelError& error) {
         EXPECT_NE(std::string(error.what()).find("No such file"), std::string::npos);
     }
+}
+
+}  // namespace
+}  // namespace vestrel
+
+namespace vestrel {
+namespace {
+
+// Breaks of every kind around the block edges, empty lines, a last line without its break and
+// lines longer than the limit, some of them over several blocks.
+std::string AwkwardLog(unsigned seed) {
+    std::string text;
+    std::srand(seed);
+    for (int line = 0; line < 400; ++line) {
+        const int kind = std::rand() % 10;
+        const size_t length = kind == 0   ? kMaxLineLength - 2 + std::rand() % 5
+                              : kind == 1 ? kMaxLineLength * 2 + std::rand() % 100
+                                          : static_cast<size_t>(std::rand() % 300);
+        text += Pattern(length, static_cast<size_t>(line));
+        static const char* const kBreaks[] = {"\n", "\r\n", "\r", "\n\r", "\r\r\n", "\n\n"};
+        text += kBreaks[std::rand() % 6];
+    }
+    return text + Pattern(50);
+}
+
+TEST_F(LineReaderTest, BlocksGiveExactlyTheLinesOfTheReader) {
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const std::string log = AwkwardLog(seed);
+        const Lines expected = ReadAll(log);
+        for (size_t blockBytes : {size_t{1}, size_t{97}, size_t{4096}, kMaxLineLength,
+                                  kMaxLineLength + 1, size_t{1} << 20})
+            ASSERT_EQ(ReadBlocks(log, blockBytes), expected)
+                << "seed " << seed << ", blocks of " << blockBytes;
+    }
+}
+
+TEST_F(LineReaderTest, BlocksOfShortAndEmptyFiles) {
+    for (const std::string text : {"", "\n", "\r\n", "a", "a\r", "\r\n\r\nb\n"})
+        EXPECT_EQ(ReadBlocks(text, 64), ReadAll(text)) << text.size() << " bytes";
 }
 
 }  // namespace
