@@ -81,11 +81,7 @@ void TLogAnalyzer::ParseChunk(std::string_view block, int format, const TW3CColu
 
 void TLogAnalyzer::HashChunkTexts(TChunkKeys& keys) {
     const auto lists = KeyedLists();
-    for (size_t l = 0; l < lists.size(); ++l) {
-        std::vector<uint32_t>& hashes = keys.Hashes[l];
-        hashes.resize(lists[l]->Count());
-        for (size_t i = 0; i < hashes.size(); ++i) hashes[i] = IndexHash(ChunkText(*lists[l], i));
-    }
+    for (size_t l = 0; l < lists.size(); ++l) lists[l]->OverflowHashes(keys.Hashes[l]);
 }
 
 void TLogAnalyzer::MergeChunk(TLogAnalyzer& chunk, TChunkKeys& keys) {

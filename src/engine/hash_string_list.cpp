@@ -27,35 +27,47 @@ inline uint64_t Mix(uint64_t a, uint64_t b) {
     return static_cast<uint64_t>(r) ^ static_cast<uint64_t>(r >> 64);
 }
 
+inline uint64_t Load32(const char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
 }  // namespace
 
 // Two independent lanes over 32-byte steps, so that long texts (agents, referrers) do not wait
-// on one multiplication after another.
+// on one multiplication after another. The last bytes are read as whole words that may overlap
+// the bytes before them, sparing a copy of a variable length.
 uint32_t IndexHash(std::string_view text) {
     constexpr uint64_t k0 = 0xa0761d6478bd642full, k1 = 0xe7037ed1a0b428dbull,
                        k2 = 0x8ebc6af09c88c6e3ull;
     const char* p = text.data();
+    const char* const end = p + text.size();
     size_t n = text.size();
-    uint64_t h = k0 ^ n;
-    if (n >= 32) {
-        uint64_t other = k2 ^ n;
-        for (; n >= 32; p += 32, n -= 32) {
-            h = Mix(Load64(p) ^ k1, Load64(p + 8) ^ h);
-            other = Mix(Load64(p + 16) ^ k2, Load64(p + 24) ^ other);
-        }
-        h ^= other;
-    }
+    uint64_t h = k0 ^ n, a = 0, b = 0;
     if (n >= 16) {
-        h = Mix(Load64(p) ^ k1, Load64(p + 8) ^ h);
-        p += 16;
-        n -= 16;
-    }
-    uint64_t a = 0, b = 0;
-    if (n > 8) {
+        if (n >= 32) {
+            uint64_t other = k2 ^ n;
+            for (; n >= 32; p += 32, n -= 32) {
+                h = Mix(Load64(p) ^ k1, Load64(p + 8) ^ h);
+                other = Mix(Load64(p + 16) ^ k2, Load64(p + 24) ^ other);
+            }
+            h ^= other;
+        }
+        if (n >= 16) h = Mix(Load64(p) ^ k1, Load64(p + 8) ^ h);
+        a = Load64(end - 16);
+        b = Load64(end - 8);
+    } else if (n >= 8) {
         a = Load64(p);
-        std::memcpy(&b, p + 8, n - 8);
-    } else {
-        std::memcpy(&a, p, n);
+        b = Load64(end - 8);
+    } else if (n >= 4) {
+        a = Load32(p);
+        b = Load32(end - 4);
+    } else if (n > 0) {
+        const auto byte = [](char c) {
+            return static_cast<uint64_t>(static_cast<unsigned char>(c));
+        };
+        a = byte(p[0]) << 16 | byte(p[n >> 1]) << 8 | byte(p[n - 1]);
     }
     const uint64_t mixed = Mix(a ^ k2, b ^ h ^ k1);
     return static_cast<uint32_t>(mixed ^ (mixed >> 32));
@@ -177,6 +189,13 @@ void THashStringList::PrefetchEntry(uint32_t hash) const {
 void THashStringList::PrefetchText(uint32_t hash) const {
     const TIndexCell& cell = Cells()[hash & (indexSize_ - 1)];
     if (cell.Key != 0 && cell.Check == hash) __builtin_prefetch(EntryOf(cell.Key).Text);
+}
+
+void THashStringList::OverflowHashes(std::vector<uint32_t>& out) const {
+    out.resize(overflow_.size());
+    const TIndexCell* cells = Cells();
+    for (size_t i = 0; i < indexSize_; ++i)
+        if (cells[i].Key < 0) out[static_cast<size_t>(~cells[i].Key)] = cells[i].Check;
 }
 
 int32_t THashStringList::Add(std::string_view text) {

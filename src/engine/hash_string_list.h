@@ -39,6 +39,10 @@ class THashStringList {
     void PrefetchEntry(uint32_t hash) const;
     void PrefetchText(uint32_t hash) const;
 
+    // The index hash of every overflow text, by its place in the overflow list: what a list of
+    // one bucket hashed already as its texts came.
+    void OverflowHashes(std::vector<uint32_t>& out) const;
+
     int BucketCount() const { return static_cast<int>(slots_.size()); }
     size_t Count() const { return count_; }
 

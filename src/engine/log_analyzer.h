@@ -73,7 +73,7 @@ using TRequestDataArray = std::vector<TRequestData>;
 // "GET " and the like followed by the path, as the log-data view shows a request.
 std::string MethodAndPath(uint8_t method, std::string_view path);
 
-constexpr size_t kDefaultLoadChunkBytes = 256 << 10;
+constexpr size_t kDefaultLoadChunkBytes = 1024 << 10;
 
 struct TChunkKeys;
 
