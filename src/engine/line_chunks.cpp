@@ -1,6 +1,7 @@
 #include "engine/line_chunks.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vestrel {
 
@@ -17,12 +18,12 @@ constexpr uint64_t kNone = UINT64_MAX;
 // The bytes of a file from offset `base` on, read as far as they are needed.
 class TFileWindow {
   public:
-    TFileWindow(const TLineSource& source, uint64_t base, size_t step, std::string& bytes)
+    TFileWindow(const TLineSource& source, uint64_t base, size_t step, TReadBuffer& bytes)
         : source_(source), base_(base), step_(step), bytes_(bytes) {
-        bytes_.clear();
+        bytes_.Clear();
     }
 
-    uint64_t End() const { return base_ + bytes_.size(); }
+    uint64_t End() const { return base_ + bytes_.Size(); }
     bool Ended() const { return ended_; }
     bool Failed() const { return failed_; }
 
@@ -30,10 +31,9 @@ class TFileWindow {
     void Reach(uint64_t offset) {
         while (!ended_ && End() < offset) {
             const uint64_t from = End();
-            const size_t have = bytes_.size(), want = static_cast<size_t>(offset - from);
-            bytes_.resize(have + want);
-            const size_t got = source_.ReadAt(from, bytes_.data() + have, want, failed_);
-            bytes_.resize(have + got);
+            const size_t want = static_cast<size_t>(offset - from);
+            const size_t got = source_.ReadAt(from, bytes_.Extend(want), want, failed_);
+            bytes_.Keep(got);
             ended_ = got < want;
         }
     }
@@ -59,7 +59,7 @@ class TFileWindow {
     }
 
   private:
-    const char* Byte(uint64_t offset) const { return bytes_.data() + (offset - base_); }
+    const char* Byte(uint64_t offset) const { return bytes_.Data() + (offset - base_); }
 
     // The offset after the break at `brk`: CR LF is one break.
     uint64_t PastBreak(uint64_t brk) {
@@ -71,11 +71,22 @@ class TFileWindow {
     const TLineSource& source_;
     uint64_t base_;
     size_t step_;
-    std::string& bytes_;
+    TReadBuffer& bytes_;
     bool ended_ = false, failed_ = false;
 };
 
 }  // namespace
+
+char* TReadBuffer::Extend(size_t more) {
+    if (size_ + more > capacity_) {
+        const size_t capacity = std::max(size_ + more, capacity_ * 2);
+        auto data = std::make_unique_for_overwrite<char[]>(capacity);
+        if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+        data_ = std::move(data);
+        capacity_ = capacity;
+    }
+    return data_.get() + size_;
+}
 
 TFileBlocks::TFileBlocks(const TLineSource& source, size_t blockBytes)
     : source_(source), blockBytes_(std::max(blockBytes, kSmallestBlock)) {}

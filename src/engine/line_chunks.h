@@ -8,15 +8,31 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
 
 #include "engine/line_reader.h"
 
 namespace vestrel {
 
+// Bytes read from a file. Unlike a string it does not zero the room it is about to read into.
+class TReadBuffer {
+  public:
+    const char* Data() const { return data_.get(); }
+    size_t Size() const { return size_; }
+    void Clear() { size_ = 0; }
+    // Room for `more` bytes after the present ones, which it keeps; they count once Keep says
+    // how many were written.
+    char* Extend(size_t more);
+    void Keep(size_t more) { size_ += more; }
+
+  private:
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0, capacity_ = 0;
+};
+
 struct TFileBlock {
-    std::string Bytes;       // the bytes read, a little more than the lines
+    TReadBuffer Bytes;       // the bytes read, a little more than the lines
     std::string_view Lines;  // the block's lines, within Bytes
     uint64_t EndOffset = 0;  // the file offset where the block's range ends (for the progress)
     bool AtEnd = false;      // the file ends in this block, or could not be read on

@@ -21,9 +21,9 @@ constexpr int kSlots = 64;
 
 struct TSlot {
     std::atomic<int> State{kFree};
-    char Path[PATH_MAX];
+    char Path[PATH_MAX] = {};
 };
-TSlot slots[kSlots];
+constinit TSlot slots[kSlots];  // zero pages until used, not written at start
 
 int TakeSlot(const std::string& path) {
     if (path.size() >= PATH_MAX) return -1;
