@@ -52,11 +52,14 @@ void SortRunByTime(TLogHit* begin, TLogHit* end) {
 }
 
 // Where each Uid's run begins once the hits are ordered by Uid, with the end as the last entry.
+// Every Uid is below userCount but for a store filled otherwise, which the counts grow for.
 std::vector<uint32_t> RunStarts(const THitStore& store, size_t count, int32_t userCount) {
-    int32_t uidLimit = userCount;
-    for (size_t i = 0; i < count; ++i) uidLimit = std::max(uidLimit, store[i].Uid + 1);
-    std::vector<uint32_t> runStart(static_cast<size_t>(uidLimit) + 1, 0);
-    for (size_t i = 0; i < count; ++i) ++runStart[static_cast<size_t>(store[i].Uid) + 1];
+    std::vector<uint32_t> runStart(static_cast<size_t>(userCount) + 1, 0);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t slot = static_cast<size_t>(store[i].Uid) + 1;
+        if (slot >= runStart.size()) runStart.resize(slot + 1, 0);
+        ++runStart[slot];
+    }
     for (size_t u = 1; u < runStart.size(); ++u) runStart[u] += runStart[u - 1];
     return runStart;
 }

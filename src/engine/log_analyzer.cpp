@@ -159,8 +159,8 @@ void TLogAnalyzer::Cancel() {
     progress_.store(nullptr);
 }
 
-double TLogAnalyzer::ParseLogTime(std::string_view text) const {
-    return vestrel::ParseLogTime(text, TimeZone, biasDays_);
+double TLogAnalyzer::ParseLogTime(std::string_view text) {
+    return logTimes_.Parse(text, TimeZone, biasDays_);
 }
 
 bool TLogAnalyzer::PassesDateSelection(double time) const {

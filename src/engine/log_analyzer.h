@@ -95,7 +95,7 @@ class TLogAnalyzer : public TReferenceLists {
     // Fills the free slot at HitCount from a common-log line; false = rejected, or skipped (and
     // counted in SkippedLines) when its time cannot be read.
     bool ParseLine(const char* line, size_t length);
-    double ParseLogTime(std::string_view text) const;
+    double ParseLogTime(std::string_view text);
 
     void SortHits(int first, int last, THitSortKey key);
     std::string HitFieldText(int column, int hitIndex) const;
@@ -200,6 +200,7 @@ class TLogAnalyzer : public TReferenceLists {
 
     std::atomic<TProgressIndicator*> progress_{nullptr};
     double biasDays_ = 0;       // this computer's standard bias, in days
+    TLogTimeParser logTimes_;
     int32_t fileFirstHit_ = 0;  // HitCount when the file being read began
     bool excludeActive_ = false;
     TGrowingKeyMemo<int8_t> robotAgents_{-1};  // 1 robot, 0 not, -1 not looked at yet

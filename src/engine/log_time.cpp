@@ -1,5 +1,6 @@
 #include "engine/log_time.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/date_time.h"
@@ -102,13 +103,12 @@ int MonthFromName(std::string_view text) {
     return 1;
 }
 
-}  // namespace
-
-double ParseLogTime(std::string_view text, int timeZone, double biasDays) {
-    if (text.size() < 20) return 0;
-    double shift = 0;
+// The part of a line's time its date and zone decide, or false when either cannot be read.
+bool ReadDateAndShift(std::string_view text, int timeZone, double biasDays, double& date,
+                      double& shift) {
+    shift = 0;
     if (timeZone == kTimeZoneFromFiles) {
-        if (!ZoneShift(text, 21, shift)) return 0;
+        if (!ZoneShift(text, 21, shift)) return false;
         shift -= biasDays;
     } else if (timeZone != 0) {
         shift = timeZone / 24.0;
@@ -116,12 +116,42 @@ double ParseLogTime(std::string_view text, int timeZone, double biasDays) {
     const int month = MonthFromLetters(text);
     const int day = RawPair(text, 0);
     const int year = RawPair(text, 7) * 100 + RawPair(text, 9);
-    double date = 0, timeOfDay = 0;
-    if (!TryEncodeDate(year, month, day, date)) return 0;
+    return TryEncodeDate(year, month, day, date);
+}
+
+double TimeOnDate(std::string_view text, double date, double shift) {
+    double timeOfDay = 0;
     if (!TryEncodeTime(RawPair(text, 12), RawPair(text, 15), RawPair(text, 18), timeOfDay))
         return 0;
     const double time = date + timeOfDay + shift;
     return InCalendar(time) ? time : 0;
+}
+
+}  // namespace
+
+double ParseLogTime(std::string_view text, int timeZone, double biasDays) {
+    double date = 0, shift = 0;
+    if (text.size() < 20 || !ReadDateAndShift(text, timeZone, biasDays, date, shift)) return 0;
+    return TimeOnDate(text, date, shift);
+}
+
+// The key is the text without its time of day (bytes 11 to 20): the date before, the zone after.
+double TLogTimeParser::Parse(std::string_view text, int timeZone, double biasDays) {
+    if (text.size() < kZoneAt || text.size() - kZoneAt + kDateBytes > sizeof key_)
+        return ParseLogTime(text, timeZone, biasDays);
+    const size_t zoneBytes = text.size() - kZoneAt;
+    const bool known = keyLength_ == kDateBytes + zoneBytes && timeZone == timeZone_ &&
+                       biasDays == biasDays_ && std::memcmp(key_, text.data(), kDateBytes) == 0 &&
+                       std::memcmp(key_ + kDateBytes, text.data() + kZoneAt, zoneBytes) == 0;
+    if (!known) {
+        std::memcpy(key_, text.data(), kDateBytes);
+        std::memcpy(key_ + kDateBytes, text.data() + kZoneAt, zoneBytes);
+        keyLength_ = kDateBytes + zoneBytes;
+        timeZone_ = timeZone;
+        biasDays_ = biasDays;
+        readable_ = ReadDateAndShift(text, timeZone, biasDays, date_, shift_);
+    }
+    return readable_ ? TimeOnDate(text, date_, shift_) : 0;
 }
 
 double ParseBracketTime(std::string_view line, int biasMinutes) {

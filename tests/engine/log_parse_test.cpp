@@ -8,6 +8,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/date_time.h"
 #include "engine/engine_test_util.h"
@@ -211,6 +213,36 @@ TEST(ParseBracketTimeTest, FirstBracketedDateInLocalStandardTime) {
     for (const char* bad : {"[1x/Oct/2000:13:55:36 +0000]", "[31/Feb/2000:13:55:36 +0000]",
                             "no brackets", "] [10/Oct/2000:13:55:36 +0000]", "[10/Oct/2000", "[]"})
         EXPECT_EQ(ParseBracketTime(bad, 0), 0) << bad;
+}
+
+// Runs of one day and zone, then a change of any part of the key, damaged dates and zones, and
+// texts too short or too long for the memo: every answer is ParseLogTime's, bit for bit.
+TEST(LogTimeParserTest, AnswersAsParseLogTimeOverRunsAndChanges) {
+    const std::vector<std::string> texts = {
+        "10/Oct/2000:13:55:36 -0700", "10/Oct/2000:13:55:37 -0700",
+        "10/Oct/2000:23:59:59 -0700", "11/Oct/2000:00:00:00 -0700",
+        "11/Oct/2000:00:00:00 +0200", "11/Oct/2000:00:00:01 +0200",
+        "11/Oct/2000:25:00:01 +0200", "11/Oct/2000:00:00:01 +02",
+        "11/Oct/2000:00:00:01",       "11/Oxt/2000:00:00:01 +0200",
+        "11/Oct/2000:00:00:01 +0200", "31/Feb/2000:00:00:01 +0200",
+        "01/Jan/0001:00:00:00 +0100", "31/Dec/9999:23:59:59 -0100",
+        "31/Dec/9999:23:59:58 -0100", "11/Oct/2000:00:00:01 +0200 and a long tail after the zone",
+        "11/Oct/2000:00:00:02 +0200", "short",
+    };
+    for (const auto& [zone, bias] :
+         {std::pair{kTimeZoneFromFiles, 0.0}, std::pair{kTimeZoneFromFiles, -1.0 / 24},
+          std::pair{0, 0.0}, std::pair{5, 0.0}}) {
+        TLogTimeParser parser;
+        for (int pass = 0; pass < 2; ++pass)
+            for (const std::string& text : texts) {
+                const double expected = ParseLogTime(text, zone, bias);
+                EXPECT_EQ(parser.Parse(text, zone, bias), expected) << text << " in mode " << zone;
+            }
+    }
+    TLogTimeParser parser;  // the same text under another mode is read again
+    EXPECT_EQ(parser.Parse(texts[0], 0, 0), ParseLogTime(texts[0], 0, 0));
+    EXPECT_EQ(parser.Parse(texts[0], kTimeZoneFromFiles, 0),
+              ParseLogTime(texts[0], kTimeZoneFromFiles, 0));
 }
 
 TEST(W3CFieldsTest, DirectiveBecomesColumnCodes) {
