@@ -22,6 +22,7 @@ size_t TVisitorRule::SlotOf(int32_t hostKey) const {
 // A visit was closed when some closing after its last hit came more than 30 minutes later; the
 // latest closing since then decides.
 bool TVisitorRule::Closed(const TVisit& visit) const {
+    if (visit.Epoch == closingCount_) return false;  // no closing since its last hit
     auto latest = std::lower_bound(
         closings_.begin(), closings_.end(), visit.Epoch,
         [](const TClosing& closing, uint32_t epoch) { return closing.Index < epoch; });
