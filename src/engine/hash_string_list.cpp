@@ -192,7 +192,7 @@ void THashStringList::PrefetchText(uint32_t hash) const {
 }
 
 void THashStringList::OverflowHashes(std::vector<uint32_t>& out) const {
-    out.resize(overflow_.size());
+    out.resize(overflow_.Size());
     const TIndexCell* cells = Cells();
     for (size_t i = 0; i < indexSize_; ++i)
         if (cells[i].Key < 0) out[static_cast<size_t>(~cells[i].Key)] = cells[i].Check;
@@ -218,8 +218,8 @@ int32_t THashStringList::Add(std::string_view text, uint32_t hash) {
         slots_[bucket] = {StoreText(text), static_cast<uint32_t>(text.size()), bucket};
         key = bucket;
     } else {
-        overflow_.push_back({StoreText(text), static_cast<uint32_t>(text.size()), bucket});
-        key = ~static_cast<int32_t>(overflow_.size() - 1);
+        overflow_.PushBack({StoreText(text), static_cast<uint32_t>(text.size()), bucket});
+        key = ~static_cast<int32_t>(overflow_.Size() - 1);
     }
     ++count_;
     // The probe above ended on the empty cell the new text takes, unless the index must grow.
@@ -242,7 +242,7 @@ std::string_view THashStringList::Get(int32_t key) const {
     if (key == 0) return {};
     if (key > 0) return static_cast<size_t>(key) < slots_.size() ? slots_[key].View() : "";
     const size_t i = ~key;
-    return i < overflow_.size() ? overflow_[i].View() : "";
+    return i < overflow_.Size() ? overflow_[i].View() : "";
 }
 
 // A renamed entry is found again only where a bucket scan would find it: under the bucket it
@@ -254,7 +254,7 @@ bool THashStringList::Findable(const TEntry& entry, std::string_view text) const
 void THashStringList::Put(int32_t key, std::string_view text) {
     if (key == 0) return;
     if (key > 0 ? static_cast<size_t>(key) >= slots_.size()
-                : static_cast<size_t>(~key) >= overflow_.size())
+                : static_cast<size_t>(~key) >= overflow_.Size())
         return;
     lastKey_ = 0;
     TEntry& entry = EntryOf(key);
@@ -270,12 +270,12 @@ void THashStringList::Put(int32_t key, std::string_view text) {
 void THashStringList::Clear() {
     lastKey_ = 0;
     for (TEntry& slot : slots_) slot = {};
-    overflow_.clear();
+    overflow_.Clear();
     if (indexSize_ <= kKeptIndex) {
         std::memset(index_.Data(), 0, indexSize_ * sizeof(TIndexCell));
         indexUsed_ = 0;
     } else {
-        overflow_.shrink_to_fit();
+        overflow_.Release();
         ResetIndex(kInitialIndex);
     }
     count_ = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/large_buffer.h"
+#include "engine/segmented_array.h"
 
 namespace vestrel {
 
@@ -75,7 +76,7 @@ class THashStringList {
     int32_t Remember(int32_t key);
 
     std::vector<TEntry> slots_;
-    std::vector<TEntry> overflow_;
+    TSegmentedArray<TEntry> overflow_;
     TLargeBuffer index_;
     size_t indexSize_ = 0;  // cells, a power of two
     size_t indexUsed_ = 0;
