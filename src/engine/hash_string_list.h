@@ -68,6 +68,7 @@ class THashStringList {
     size_t FindCell(std::string_view text, uint32_t check) const;
     void IndexInsert(int32_t key, uint32_t check);
     void IndexErase(std::string_view text, int32_t key);
+    bool Crowded(size_t texts) const;
     void GrowIndex();
     void ResizeIndex(size_t cellCount);
     void ResetIndex(size_t cells);
