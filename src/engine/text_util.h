@@ -7,15 +7,9 @@
 
 namespace vestrel {
 
-// 16-bit rotate-left-5 and exclusive-or hash of a text.
-inline uint16_t StrHash(std::string_view text) {
-    uint16_t h = 0;
-    for (unsigned char b : text) {
-        h = static_cast<uint16_t>((h << 5) | (h >> 11));
-        h = static_cast<uint16_t>((h & 0xFF00) | ((h & 0xFF) ^ b));
-    }
-    return h;
-}
+// 16-bit rotate-left-5 and exclusive-or hash of a text: each byte in turn is xored into the low
+// byte of the hash rotated left by five.
+uint16_t StrHash(std::string_view text);
 
 // 1-based position of pattern in text when text is longer than pattern and pattern is not empty;
 // otherwise 1 when the two are equal and -1 when not.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,19 @@ TEST(StrHashTest, RotatesLeftFiveAndXorsTheLowByte) {
     EXPECT_EQ(StrHash("ab"), 3138);
     EXPECT_EQ(StrHash("abc"), 34850);
     EXPECT_EQ(StrHash("\xff"), 255);  // bytes are unsigned
+
+    // Every length around the eight- and sixteen-byte steps, and random bytes of all values,
+    // against the byte-by-byte definition.
+    std::mt19937 random(17);
+    for (size_t length = 0; length < 80; ++length)
+        for (int trial = 0; trial < 20; ++trial) {
+            std::string text(length, '\0');
+            for (char& c : text) c = static_cast<char>(random());
+            uint16_t expected = 0;
+            for (unsigned char b : text)
+                expected = static_cast<uint16_t>(((expected << 5) | (expected >> 11)) ^ b);
+            ASSERT_EQ(StrHash(text), expected) << "length " << length;
+        }
 }
 
 TEST(SubStrPosTest, PositionEqualityAndEmptyPatterns) {
