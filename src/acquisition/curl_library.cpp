@@ -18,6 +18,10 @@ const vestrel::TSharedLibrary& Libcurl() {
 
 #define LIBCURL_FUNCTION(name) VESTREL_REAL_FUNCTION(Libcurl(), name)
 
+// libcurl declares its variadic functions with an enumeration before the "...": its values are
+// those of an int, which promotion leaves as they are.
+#pragma GCC diagnostic ignored "-Wvarargs"
+
 VESTREL_STAND_IN CURLcode curl_global_init(long flags) {
     LIBCURL_FUNCTION(curl_global_init);
     return real(flags);
